@@ -1,0 +1,32 @@
+#pragma once
+// Command line of the batch program.
+#include "engine/parameters.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvelan::cli {
+
+struct CliOptions {
+    std::string input;
+    std::string output; // empty: the input's folder, "R", the input's name
+    std::optional<std::string> settingsFile;
+    std::optional<std::int32_t> startInterval, endInterval, syncBits, allowErrors, ignoreBits, frames, threshold,
+        bufferSize;
+    std::vector<std::string> excludes;
+    bool noHeaderCheck = false;
+    bool noExclusions = false;
+    bool lf = false;
+    bool quiet = false;
+};
+
+// Parses argv. On --help prints usage and returns exit code 0 in `exitCode`;
+// on a usage error prints it and sets 2. Returns nullopt in both cases.
+std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode);
+
+// Applies the options given on the command line over `params`.
+void applyOptions(const CliOptions& options, AnalysisParameters& params);
+
+} // namespace morvelan::cli

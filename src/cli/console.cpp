@@ -1,0 +1,72 @@
+#include "cli/console.h"
+
+#include "engine/session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace morvelan {
+
+Answer ConsoleToolkit::showMessage(std::string_view text, std::string_view, Buttons)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    return Answer::Ok;
+}
+
+void ConsoleToolkit::yield()
+{
+    if (interrupted_) {
+        interrupted_ = 0;
+        session_.abortFlag = true;
+    }
+}
+
+void ConsoleView::setProgressRange(std::int32_t min, std::int32_t max)
+{
+    min_ = min;
+    max_ = max;
+}
+
+void ConsoleView::setProgressValue(std::int32_t value)
+{
+    value_ = value;
+    if (showProgress_) drawProgress();
+}
+
+void ConsoleView::appendResultLine(std::string_view line)
+{
+    if (!printLines_) return;
+    if (line.size() >= 2 && line.substr(line.size() - 2) == "\r\n") line.remove_suffix(2);
+    if (drawn_) {
+        std::fputs("\r\033[K", stderr); // keep the bar off the lines
+        drawn_ = false;
+        lastPermille_ = -1;
+    }
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void ConsoleView::drawProgress()
+{
+    const std::int64_t span = max_ - min_;
+    const int permille = span <= 0 ? 1000 : static_cast<int>((value_ - min_) * 1000 / span);
+    if (permille == lastPermille_) return;
+    lastPermille_ = permille;
+    constexpr int kWidth = 40;
+    const int filled = std::clamp(permille, 0, 1000) * kWidth / 1000;
+    std::fflush(stdout);
+    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  interval %lld  found %d", filled,
+                 "########################################", kWidth - filled, "", permille / 10.0,
+                 static_cast<long long>(value_), found_);
+    std::fflush(stderr);
+    drawn_ = true;
+}
+
+void ConsoleView::finish()
+{
+    if (drawn_) std::fputs("\n", stderr);
+    drawn_ = false;
+}
+
+} // namespace morvelan

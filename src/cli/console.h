@@ -1,0 +1,53 @@
+#pragma once
+// The batch program's side of the toolkit seam and of the run view.
+#include "common/toolkit.h"
+#include "engine/run_view.h"
+
+#include <csignal>
+#include <cstdint>
+#include <string>
+
+namespace morvelan {
+
+class Session;
+
+// Prints every message box as one line on stderr and answers OK. A Ctrl-C
+// noticed at a yield sets the Abort flag, so the run ends as an abort.
+class ConsoleToolkit : public Toolkit {
+public:
+    ConsoleToolkit(Session& session, volatile std::sig_atomic_t& interrupted)
+        : session_(session), interrupted_(interrupted)
+    {
+    }
+    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override;
+    void yield() override;
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
+
+private:
+    Session& session_;
+    volatile std::sig_atomic_t& interrupted_;
+};
+
+// Window lines to stdout (without the CR), a progress bar on stderr.
+class ConsoleView : public RunView {
+public:
+    ConsoleView(bool printLines, bool showProgress) : printLines_(printLines), showProgress_(showProgress) {}
+    void setProgressRange(std::int32_t min, std::int32_t max) override;
+    void setProgressValue(std::int32_t value) override;
+    void appendResultLine(std::string_view line) override;
+    void showFoundCount(std::int32_t count) override { found_ = count; }
+    // Ends the progress line so later messages start on a line of their own.
+    void finish();
+
+private:
+    void drawProgress();
+    bool printLines_;
+    bool showProgress_;
+    bool drawn_ = false;
+    std::int64_t min_ = 0, max_ = 0, value_ = 0;
+    std::int32_t found_ = 0;
+    int lastPermille_ = -1;
+};
+
+} // namespace morvelan

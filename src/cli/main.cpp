@@ -1,0 +1,109 @@
+// morvelan-cli: the headless batch program. It runs the same pipeline as the
+// window; what the window shows in message boxes goes to stderr, the window
+// lines of reported candidates to stdout.
+#include "cli/cli_options.h"
+#include "cli/console.h"
+#include "common/text.h"
+#include "common/toolkit.h"
+#include "engine/parameters.h"
+#include "engine/session.h"
+#include "files/run_analysis.h"
+
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+using namespace morvelan;
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int)
+{
+    interrupted = 1;
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
+}
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ec;
+    const auto abs = std::filesystem::absolute(path, ec);
+    return ec ? path : abs.lexically_normal().string();
+}
+
+// The Result file path the window derives: the input's folder, "R", its name.
+std::string defaultResultPath(const std::string& input)
+{
+    const std::filesystem::path p(input);
+    return (p.parent_path() / ("R" + p.filename().string())).string();
+}
+
+struct FieldCheck {
+    bool ok;
+    std::string_view message;
+};
+
+// Values outside the window's field ranges run as given, as settings-file
+// values do in the window, after one warning line each.
+void warnOutOfRange(const AnalysisParameters& p)
+{
+    const FieldCheck checks[] = {
+        {isValidStartSyncInterval(p.START_SYNC_INTERVAL), kMsgStartSyncInterval},
+        {isValidEndSyncInterval(p.END_SYNC_INTERVAL, p.FRAME_ROUNDS, p.BUF_SIZE), kMsgEndSyncInterval},
+        {isValidAllowErrBits(p.ALLOW_ERR_BITS), kMsgAllowErrBits},
+        {isValidBufSize(p.BUF_SIZE), kMsgBufSize},
+        {isValidFrameRounds(p.FRAME_ROUNDS), kMsgFrameRounds},
+        {isValidThreshold(p.THRESHOLD, p.FRAME_ROUNDS), kMsgThreshold},
+        {isValidIgnoreStartBits(p.IGNORE_START_BITS), kMsgIgnoreStartBits},
+    };
+    for (const FieldCheck& c : checks)
+        if (!c.ok) std::cerr << c.message << '\n';
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int exitCode = 0;
+    const auto options = cli::parseCommandLine(argc, argv, exitCode);
+    if (!options) return exitCode;
+
+    Session session;
+    ResetParameters(session.params);
+    ConsoleToolkit toolkit(session, interrupted);
+
+    cli::applyOptions(*options, session.params);
+
+    if (!isValidSyncBitSize(session.params.SYNC_BIT_SIZE)) {
+        std::cerr << kMsgSyncBitSize << '\n';
+        return 2;
+    }
+    if (session.params.FRAME_ROUNDS < 0) {
+        std::cerr << kMsgFrameRounds << '\n';
+        return 2;
+    }
+    warnOutOfRange(session.params);
+
+    session.inputPath = absolutePath(options->input);
+    session.resultPath = absolutePath(options->output.empty() ? defaultResultPath(session.inputPath) : options->output);
+    session.options.skipHeaderCheck = options->noHeaderCheck;
+    session.options.skipExclusions = options->noExclusions;
+    session.options.lfInput = options->lf;
+
+    // Like the Run command: check the input before anything is opened.
+    if (!FileHasData(session.inputPath)) {
+        std::cerr << "入力ファイルを開けません。" << '\n';
+        return 1;
+    }
+
+    std::signal(SIGINT, onInterrupt);
+    ConsoleView view(!options->quiet, isatty(2) != 0);
+    const bool ok = RunAnalysis(session, toolkit, view);
+    view.finish();
+    session.files.closeBoth();
+    std::cout.flush();
+    std::cerr << (ok ? "処理を終了しました。" : "処理を中断しました。") << '\n';
+    return ok ? 0 : 1;
+}

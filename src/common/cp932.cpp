@@ -1,0 +1,96 @@
+#include "common/cp932.h"
+
+#include "common/utf8.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace morvelan {
+namespace {
+
+// iconv descriptors are costly to open; one per direction and per call site
+// would be wasteful, so each conversion keeps its own for the call.
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Iconv()
+    {
+        if (ok()) iconv_close(cd_);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    void reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+    // Converts as much as possible; returns false at an invalid or incomplete
+    // sequence, leaving `in` at its first byte.
+    bool convert(std::string_view& in, std::string& out)
+    {
+        char buf[4096];
+        while (!in.empty()) {
+            char* src = const_cast<char*>(in.data());
+            std::size_t srcLeft = in.size();
+            char* dst = buf;
+            std::size_t dstLeft = sizeof buf;
+            const std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            const int err = errno;
+            out.append(buf, static_cast<std::size_t>(dst - buf));
+            in.remove_prefix(in.size() - srcLeft);
+            if (r == static_cast<std::size_t>(-1)) {
+                if (err == E2BIG) continue;
+                reset();
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+bool isAscii(std::string_view s)
+{
+    for (const char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+} // namespace
+
+std::string decodeCp932(std::string_view bytes)
+{
+    if (isAscii(bytes)) return std::string(bytes);
+    Iconv cd("UTF-8", "CP932");
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    if (!cd.ok()) {
+        for (const char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\xEF\xBF\xBD";
+        return out;
+    }
+    while (!cd.convert(bytes, out)) {
+        out += "\xEF\xBF\xBD";
+        bytes.remove_prefix(1);
+    }
+    return out;
+}
+
+std::string encodeCp932(std::string_view utf8)
+{
+    if (isAscii(utf8)) return std::string(utf8);
+    Iconv cd("CP932", "UTF-8");
+    std::string out;
+    out.reserve(utf8.size());
+    if (!cd.ok()) {
+        for (std::size_t i = 0; i < utf8.size(); i += utf8SequenceLength(utf8, i))
+            out += static_cast<unsigned char>(utf8[i]) < 0x80 ? utf8[i] : '?';
+        return out;
+    }
+    while (!cd.convert(utf8, out)) {
+        out += '?';
+        utf8.remove_prefix(utf8SequenceLength(utf8, 0));
+    }
+    return out;
+}
+
+} // namespace morvelan

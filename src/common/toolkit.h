@@ -1,0 +1,40 @@
+#pragma once
+// The one seam between the core and the window toolkit. Every question to the
+// user, every yield to the event loop, the busy pointer and the file-open
+// dialog go through it, so the core links no widgets and tests can script
+// every answer.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvelan {
+
+enum class Buttons { Ok, OkCancel };
+enum class Answer { Ok, Cancel };
+
+// Captions used by the system's message boxes. An empty caption means the
+// application title.
+inline constexpr std::string_view kConfirmCaption = "確認";
+inline constexpr std::string_view kAppTitle = "Morvelan";
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+    // Modal message box without icon. An empty caption shows the application
+    // title. Closing the box counts as Cancel.
+    virtual Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) = 0;
+    // Process pending events (clicks, key presses, repaints, focus changes).
+    virtual void yield() = 0;
+    // Hourglass over the whole screen while busy, default pointer otherwise.
+    virtual void setBusyPointer(bool busy) = 0;
+    // Modal file-open dialog starting at startName; nullopt when cancelled.
+    virtual std::optional<std::string> chooseOpenFile(std::string_view startName) = 0;
+};
+
+// Shorthand for the many OK-only boxes under the application title.
+inline void showError(Toolkit& toolkit, std::string_view text)
+{
+    toolkit.showMessage(text, {}, Buttons::Ok);
+}
+
+} // namespace morvelan

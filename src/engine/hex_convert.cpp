@@ -1,0 +1,53 @@
+#include "engine/hex_convert.h"
+
+#include "common/toolkit.h"
+#include "common/utf8.h"
+
+#include <string>
+
+namespace morvelan {
+
+std::int32_t hexconv(Toolkit& toolkit, std::string_view c)
+{
+    if (c.size() == 1) {
+        const int v = hexDigitValue(c.front());
+        if (v >= 0) return v;
+    }
+    showError(toolkit, "Error in hexconv(" + std::string(c) + ")");
+    return kBadHexDigit;
+}
+
+std::string HexConvert2(Toolkit& toolkit, std::string_view group)
+{
+    if (group.size() == 4) {
+        int v = 0;
+        bool ok = true;
+        for (const char c : group) {
+            if (c != '0' && c != '1') {
+                ok = false;
+                break;
+            }
+            v = v * 2 + (c - '0');
+        }
+        if (ok) return std::string(1, "0123456789ABCDEF"[v]);
+    }
+    showError(toolkit, "HexConvert2 Error(" + std::string(group) + ")");
+    return {};
+}
+
+std::string HexConvert(Toolkit& toolkit, std::string_view bits)
+{
+    const std::size_t n = countCharacters(bits);
+    if (n < 3 || n > 64) {
+        showError(toolkit, "Error in HexConvert(" + std::string(bits) + ")");
+        return {};
+    }
+    std::string result;
+    for (std::size_t k = 1; k <= 16; ++k) {
+        result += HexConvert2(toolkit, substrCharacters(bits, 4 * k - 4, 4));
+        if (n <= 4 * k) break;
+    }
+    return result;
+}
+
+} // namespace morvelan

@@ -1,0 +1,32 @@
+#pragma once
+// Conversions between hexadecimal text and bit strings. None fails towards
+// its caller: bad input is reported through the toolkit and a fixed fallback
+// value comes back (255, or the empty text).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace morvelan {
+
+class Toolkit;
+
+inline constexpr std::int32_t kBadHexDigit = 255;
+
+// One hex digit character to 0..15, or 255 with "Error in hexconv(c)".
+std::int32_t hexconv(Toolkit& toolkit, std::string_view c);
+// Exactly four bit characters to one upper-case digit.
+std::string HexConvert2(Toolkit& toolkit, std::string_view group);
+// A bit string of 3 to 64 characters to upper-case hexadecimal text.
+std::string HexConvert(Toolkit& toolkit, std::string_view bits);
+
+// Value of a valid hex digit character, or -1: the silent fast path for
+// callers that report bad characters through hexconv itself.
+inline int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace morvelan

@@ -1,0 +1,38 @@
+#include "files/file_messages.h"
+
+#include <filesystem>
+
+namespace morvelan {
+namespace {
+
+std::string withPath(std::string_view text, std::string_view path)
+{
+    return std::string(text) + "：" + std::string(path);
+}
+
+// A relative name such as the temporary file is shown with its folder, so the
+// user knows where to look.
+std::string absolute(std::string_view path)
+{
+    std::error_code ec;
+    const auto abs = std::filesystem::absolute(std::filesystem::path(path), ec);
+    return ec ? std::string(path) : abs.string();
+}
+
+} // namespace
+
+std::string messageCannotOpenInput(std::string_view path) { return withPath("入力ファイルを開けません", path); }
+std::string messageCannotReadInput(std::string_view path) { return withPath("入力ファイルを読み込めません", path); }
+std::string messageCannotReadFile(std::string_view path) { return withPath("ファイルを読み込めません", path); }
+std::string messageCannotCreateTemp(std::string_view path)
+{
+    return withPath("一時ファイルを作成できません", absolute(path));
+}
+std::string messageCannotWriteTemp(std::string_view path)
+{
+    return withPath("一時ファイルに書き込めません", absolute(path));
+}
+std::string messageCannotCreateResult(std::string_view path) { return withPath("出力ファイルを作成できません", path); }
+std::string messageCannotWriteResult(std::string_view path) { return withPath("出力ファイルに書き込めません", path); }
+
+} // namespace morvelan

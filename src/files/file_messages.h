@@ -1,0 +1,17 @@
+#pragma once
+// Messages for file failures the run has to report. Each names the file, on
+// one line, so the batch program can print it as it stands.
+#include <string>
+#include <string_view>
+
+namespace morvelan {
+
+std::string messageCannotOpenInput(std::string_view path);
+std::string messageCannotReadInput(std::string_view path);
+std::string messageCannotReadFile(std::string_view path);
+std::string messageCannotCreateTemp(std::string_view path);
+std::string messageCannotWriteTemp(std::string_view path);
+std::string messageCannotCreateResult(std::string_view path);
+std::string messageCannotWriteResult(std::string_view path);
+
+} // namespace morvelan

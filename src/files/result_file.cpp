@@ -1,0 +1,126 @@
+#include "files/result_file.h"
+
+#include "common/text.h"
+#include "common/toolkit.h"
+#include "engine/parameters.h"
+#include "engine/session.h"
+#include "files/file_messages.h"
+#include "files/input_reader.h"
+
+#include <charconv>
+
+namespace morvelan {
+
+std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const std::string& resultPath,
+                                           const AnalysisParameters& p, bool exclusionsOff)
+{
+    using std::to_string;
+    return {
+        "; Tarnwick Version " + std::string(kVersion) + " Revision " + std::string(kRevision),
+        "; 入力ファイル   : " + inputPath,
+        "; 出力ファイル   : " + resultPath,
+        "; 同期間隔       : " + to_string(p.START_SYNC_INTERVAL) + "～" + to_string(p.END_SYNC_INTERVAL),
+        "; 同期Bitサイズ  : " + to_string(p.SYNC_BIT_SIZE),
+        "; エラー許容Bit数: " + to_string(p.ALLOW_ERR_BITS),
+        "; フレーム数     : " + to_string(p.FRAME_ROUNDS),
+        "; 判定しきい値   : " + to_string(p.THRESHOLD),
+        "; 初期無視Bit数  : " + to_string(p.IGNORE_START_BITS),
+        "; バッファサイズ : " + to_string(p.BUF_SIZE),
+        exclusionsOff ? "; 除外パターン   : 使用しない" : "; 除外パターン   : 使用する",
+        "; 除外パターン01 : " + p.EXCLUDE_PAT[0],
+        "; 除外パターン02 : " + p.EXCLUDE_PAT[1],
+        "; 除外パターン03 : " + p.EXCLUDE_PAT[2],
+        "; 除外パターン04 : " + p.EXCLUDE_PAT[3],
+        "; 除外パターン05 : " + p.EXCLUDE_PAT[4],
+        ";",
+        ";Interval,     Idx,         Bit(SYNC), Value(Count)",
+    };
+}
+
+void appendPadded(std::string& out, std::int64_t value, int width)
+{
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    (void)ec;
+    const auto len = static_cast<int>(end - digits);
+    if (len >= width) {
+        out.append(end - width, static_cast<std::size_t>(width));
+    } else {
+        out.append(static_cast<std::size_t>(width - len), ' ');
+        out.append(digits, static_cast<std::size_t>(len));
+    }
+}
+
+void appendResultRow(std::string& out, std::int64_t interval, std::int64_t index, std::string_view pattern,
+                     std::string_view hex, std::int64_t count)
+{
+    const std::size_t start = out.size();
+    appendPadded(out, interval, 4);
+    out.append(kPrintZoneWidth - 4, ' ');
+    appendPadded(out, index, 4);
+    out.append(kPrintZoneWidth - 4, ' ');
+    out += pattern;
+    out += '(';
+    out += hex;
+    out += ')';
+    // Pattern and hex text are ASCII here, so bytes are columns.
+    const std::size_t used = out.size() - start;
+    const std::size_t zoneEnd = (used + kPrintZoneWidth - 1) / kPrintZoneWidth * kPrintZoneWidth;
+    out.append(zoneEnd - used, ' ');
+    appendPadded(out, count, 5);
+    out += "\r\n";
+}
+
+void appendWindowLine(std::string& out, std::int64_t interval, std::int64_t index, std::string_view pattern,
+                      std::string_view hex, std::int64_t count)
+{
+    out += ' ';
+    appendPadded(out, interval, 4);
+    out += ' ';
+    appendPadded(out, index, 4);
+    out += ' ';
+    out += pattern;
+    out += '(';
+    out += hex;
+    out += ") ";
+    appendPadded(out, count, 5);
+    out += " \r\n";
+}
+
+bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& toolkit)
+{
+    const std::string inputPath = session.inputPath;
+    if (!FileHasData(inputPath)) return false;
+
+    std::string readPath = inputPath;
+    if (session.options.lfInput) {
+        if (!ConvertLfFile(inputPath, kTempFileName, toolkit)) return false;
+        readPath = kTempFileName;
+    }
+    if (!session.files.input.open(readPath)) {
+        showError(toolkit, messageCannotOpenInput(readPath));
+        return false;
+    }
+    if (!session.files.result.open(session.resultPath)) {
+        showError(toolkit, messageCannotCreateResult(session.resultPath));
+        session.files.closeBoth();
+        return false;
+    }
+    for (const std::string& line :
+         ResultHeaderLines(inputPath, session.resultPath, params, session.options.skipExclusions)) {
+        if (!session.files.result.writeLine(line)) {
+            showError(toolkit, messageCannotWriteResult(session.resultPath));
+            session.files.closeBoth();
+            return false;
+        }
+    }
+    // A full device shows up here, before any row, not at the end of the run.
+    if (!session.files.result.flush()) {
+        showError(toolkit, messageCannotWriteResult(session.resultPath));
+        session.files.closeBoth();
+        return false;
+    }
+    return true;
+}
+
+} // namespace morvelan

@@ -1,0 +1,49 @@
+#include "files/run_analysis.h"
+
+#include "common/toolkit.h"
+#include "engine/parameters.h"
+#include "engine/run_view.h"
+#include "engine/search.h"
+#include "engine/session.h"
+#include "files/file_messages.h"
+#include "files/input_reader.h"
+#include "files/result_file.h"
+
+#include <filesystem>
+
+namespace morvelan {
+
+bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
+{
+    view.clearResults();
+    const AnalysisParameters params = session.params;
+    // A width the conversion cannot take would show one message box per
+    // candidate; a negative frame count leaves no reference frame at all.
+    // Either run could never be finished, so it does not start.
+    if (!isValidSyncBitSize(params.SYNC_BIT_SIZE)) {
+        toolkit.showMessage(kMsgSyncBitSize, kConfirmCaption, Buttons::Ok);
+        return false;
+    }
+    if (params.FRAME_ROUNDS < 0) {
+        showError(toolkit, kMsgFrameRounds);
+        return false;
+    }
+
+    if (!OpenRunFiles(session, params, toolkit)) return false;
+    if (!ReadInputFile(session, toolkit)) return false;
+    if (!SearchSync(session, params, toolkit, view)) return false;
+
+    session.files.input.close();
+    const std::string resultPath = session.files.result.path();
+    if (!session.files.result.close()) {
+        showError(toolkit, messageCannotWriteResult(resultPath));
+        return false;
+    }
+    if (session.options.lfInput) {
+        std::error_code ec;
+        std::filesystem::remove(kTempFileName, ec); // a held file stays; nothing depends on it
+    }
+    return true;
+}
+
+} // namespace morvelan
