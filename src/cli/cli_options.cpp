@@ -25,6 +25,7 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_option("--buffer-size", o.bufferSize, "Buffer size in bits (default 300000)");
     app.add_option("--exclude", o.excludes,
                    "Exclusion pattern, repeatable up to five times; replaces the settings file's patterns")
+        ->allow_extra_args(false) // one pattern per --exclude: never swallow INPUT
         ->take_all();
     app.add_flag("--no-header-check", o.noHeaderCheck, "Do not check the input's header line");
     app.add_flag("--no-exclusions", o.noExclusions, "Do not use the exclusion patterns");
@@ -38,7 +39,6 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
         return std::nullopt;
     } catch (const CLI::ParseError& e) {
         app.exit(e);
-        std::cerr << "Run with --help for the usage.\n";
         exitCode = 2;
         return std::nullopt;
     }

@@ -1,0 +1,31 @@
+# Runs morvelan-cli and compares its Result file with a committed expected
+# file. Header lines 2 and 3 hold absolute paths, which differ per checkout:
+# they are compared after the folder part is cut off.
+# Variables: CLI, ARGS, RESULT, EXPECT_EXIT, [EXPECTED], [EXPECT_STDERR].
+# Without EXPECTED the run must leave no Result file at all.
+separate_arguments(arg_list UNIX_COMMAND "${ARGS}")
+file(REMOVE ${RESULT})
+execute_process(COMMAND ${CLI} ${arg_list} -o ${RESULT}
+  RESULT_VARIABLE exit_code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT exit_code EQUAL EXPECT_EXIT)
+  message(FATAL_ERROR "exit code ${exit_code}, expected ${EXPECT_EXIT}\nstderr:\n${err}")
+endif()
+if(DEFINED EXPECT_STDERR AND NOT err MATCHES "${EXPECT_STDERR}")
+  message(FATAL_ERROR "stderr does not match '${EXPECT_STDERR}':\n${err}")
+endif()
+if(NOT DEFINED EXPECTED)
+  if(EXISTS ${RESULT})
+    message(FATAL_ERROR "${RESULT} was written, but the run should have stopped before")
+  endif()
+  return()
+endif()
+file(READ ${RESULT} actual HEX)
+file(READ ${EXPECTED} expected HEX)
+# ": " in CP932 is 3a20; a path runs up to CR LF (0d0a). Keep the file name.
+foreach(v actual expected)
+  string(REGEX REPLACE "3a20(2f([0-9a-f][0-9a-f])*)2f" "3a20" ${v} "${${v}}")
+  string(REGEX REPLACE "3a20([0-9a-f][0-9a-f])*2f" "3a20" ${v} "${${v}}")
+endforeach()
+if(NOT actual STREQUAL expected)
+  message(FATAL_ERROR "${RESULT} differs from ${EXPECTED}")
+endif()
