@@ -1,0 +1,106 @@
+// Speed of the sync search and of the whole run pipeline.
+//   B1: examples/sample.txt with the reset values, whole pipeline.
+//   B2: 200000 random bits, intervals 100..2000, 64-bit words, 2 errors,
+//       150 frames, threshold 150.
+//   B3: an all-zero stream with the reset values: every candidate is
+//       reported, so this measures how fast rows reach the Result file.
+#include "common/toolkit.h"
+#include "engine/parameters.h"
+#include "engine/run_view.h"
+#include "engine/search.h"
+#include "engine/session.h"
+#include "files/run_analysis.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+using namespace morvelan;
+
+namespace {
+
+class SilentToolkit : public Toolkit {
+public:
+    int messages = 0;
+    Answer showMessage(std::string_view, std::string_view, Buttons) override
+    {
+        ++messages;
+        return Answer::Ok;
+    }
+    void yield() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
+};
+
+std::string scratchFile(const char* name)
+{
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
+void BM_B1_SamplePipeline(benchmark::State& state)
+{
+    Session session;
+    ResetParameters(session.params);
+    session.inputPath = std::string(MORVELAN_EXAMPLES) + "/sample.txt";
+    session.resultPath = scratchFile("morvelan-bench-b1.txt");
+    SilentToolkit toolkit;
+    RunView view;
+    for (auto _ : state) {
+        session.foundCount = 0;
+        if (!RunAnalysis(session, toolkit, view)) state.SkipWithError("run failed");
+    }
+    state.counters["found"] = session.foundCount;
+}
+BENCHMARK(BM_B1_SamplePipeline)->Unit(benchmark::kMillisecond);
+
+void BM_B2_RandomWideSearch(benchmark::State& state)
+{
+    Session session;
+    std::mt19937 rng(12345);
+    for (std::int32_t p = 1; p <= MAX_INPUT_BITS; ++p) session.bits.set(p, rng() & 1);
+    AnalysisParameters params;
+    params.START_SYNC_INTERVAL = 100;
+    params.END_SYNC_INTERVAL = 2000;
+    params.SYNC_BIT_SIZE = 64;
+    params.ALLOW_ERR_BITS = 2;
+    params.FRAME_ROUNDS = 150;
+    params.THRESHOLD = 150;
+    params.BUF_SIZE = 300000;
+    SilentToolkit toolkit;
+    RunView view;
+    for (auto _ : state) {
+        session.files.result.open(scratchFile("morvelan-bench-b2.txt"));
+        session.foundCount = 0;
+        if (!SearchSync(session, params, toolkit, view)) state.SkipWithError("search failed");
+        session.files.result.close();
+    }
+    state.counters["found"] = session.foundCount;
+}
+BENCHMARK(BM_B2_RandomWideSearch)->Unit(benchmark::kMillisecond);
+
+void BM_B3_AllZeroEveryRowWritten(benchmark::State& state)
+{
+    Session session; // the Bit buffer starts all zero
+    AnalysisParameters params;
+    ResetParameters(params);
+    SilentToolkit toolkit;
+    RunView view;
+    const std::string path = scratchFile("morvelan-bench-b3.txt");
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        session.files.result.open(path);
+        session.foundCount = 0;
+        if (!SearchSync(session, params, toolkit, view)) state.SkipWithError("search failed");
+        session.files.result.close();
+        bytes += static_cast<std::int64_t>(std::filesystem::file_size(path));
+    }
+    state.SetBytesProcessed(bytes);
+    state.counters["rows"] = session.foundCount;
+}
+BENCHMARK(BM_B3_AllZeroEveryRowWritten)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
