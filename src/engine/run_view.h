@@ -21,6 +21,12 @@ public:
     // One window line, ending in CR LF.
     virtual void appendResultLine(std::string_view /*line*/) {}
     virtual void showFoundCount(std::int32_t /*count*/) {}
+    // The same report as a record, for views that rank or export results;
+    // called right after appendResultLine.
+    virtual void candidateReported(std::int64_t /*interval*/, std::int64_t /*index*/, std::string_view /*pattern*/,
+                                   std::string_view /*hex*/, std::int64_t /*count*/)
+    {
+    }
 };
 
 } // namespace morvelan
