@@ -1,0 +1,54 @@
+// The input reader on arbitrary bytes: the first byte picks the options
+// (header check, LF conversion), the rest is the input file.
+#include "engine/session.h"
+#include "files/input_reader.h"
+#include "files/result_file.h"
+#include "fuzz_toolkit.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+using namespace morvelan;
+
+namespace {
+
+const std::filesystem::path& workDir()
+{
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() / ("morvelan-fuzz-reader-" + std::to_string(getpid()));
+        std::filesystem::create_directories(d);
+        std::filesystem::current_path(d); // the LF copy is made in the current folder
+        return d;
+    }();
+    return dir;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) return 0;
+    const auto dir = workDir();
+    const std::string input = (dir / "in.txt").string();
+    if (std::FILE* f = std::fopen(input.c_str(), "wb")) {
+        std::fwrite(data + 1, 1, size - 1, f);
+        std::fclose(f);
+    }
+    Session session;
+    session.inputPath = input;
+    session.resultPath = "/dev/null";
+    session.options.skipHeaderCheck = (data[0] & 1) != 0;
+    session.options.lfInput = (data[0] & 2) != 0;
+    fuzzing::CountingToolkit toolkit;
+    AnalysisParameters params;
+    if (OpenRunFiles(session, params, toolkit) && ReadInputFile(session, toolkit)) {
+        for (const std::uint8_t cell : session.bits.cells())
+            if (cell > 1) std::abort(); // every cell holds the number 0 or 1
+    }
+    if (session.bits.cells()[0] != 0) std::abort(); // cell 0 is never written
+    session.files.closeBoth();
+    return 0;
+}
