@@ -8,6 +8,7 @@
 #include "engine/parameters.h"
 #include "engine/session.h"
 #include "files/run_analysis.h"
+#include "settings/settings.h"
 
 #include <csignal>
 #include <filesystem>
@@ -73,6 +74,9 @@ int main(int argc, char** argv)
     Session session;
     ResetParameters(session.params);
     ConsoleToolkit toolkit(session, interrupted);
+    // Settings-file values over the reset values; an overflow is reported and
+    // the keys read before it stay.
+    if (options->settingsFile) ReadSettings(session.params, *options->settingsFile, toolkit);
 
     cli::applyOptions(*options, session.params);
 

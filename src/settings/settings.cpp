@@ -1,0 +1,135 @@
+#include "settings/settings.h"
+
+#include "common/cp932.h"
+#include "common/text.h"
+#include "settings/profile.h"
+#include "settings/profile_text.h"
+
+#include <array>
+#include <filesystem>
+
+namespace morvelan {
+namespace {
+
+// Values are read through a buffer of this many bytes, its last one the NUL.
+constexpr std::size_t kValueBufferSize = 1024;
+
+// A key and the parameter it fills: a number or a text.
+struct SettingsKey {
+    std::string_view name;
+    std::int32_t* number = nullptr;
+    std::string* text = nullptr;
+};
+
+// The keys in the order they are read. RES_OUT_PATH is read like the others
+// but nothing in the system uses its value.
+std::array<SettingsKey, 17> keysInReadOrder(AnalysisParameters& p)
+{
+    return {{
+        {"USER_ID", nullptr, &p.USER_ID},
+        {"PASSWORD", nullptr, &p.PASSWORD},
+        {"PASSWORD_ENC", &p.PASSWORD_ENC, nullptr},
+        {"RES_OUT_PATH", nullptr, &p.RES_OUT_PATH},
+        {"START_SYNC_INTERVAL", &p.START_SYNC_INTERVAL, nullptr},
+        {"END_SYNC_INTERVAL", &p.END_SYNC_INTERVAL, nullptr},
+        {"SYNC_BIT_SIZE", &p.SYNC_BIT_SIZE, nullptr},
+        {"ALLOW_ERR_BITS", &p.ALLOW_ERR_BITS, nullptr},
+        {"IGNORE_START_BITS", &p.IGNORE_START_BITS, nullptr},
+        {"FRAME_ROUNDS", &p.FRAME_ROUNDS, nullptr},
+        {"BUF_SIZE", &p.BUF_SIZE, nullptr},
+        {"THRESHOLD", &p.THRESHOLD, nullptr},
+        {"EXCLUDE_PAT01", nullptr, &p.EXCLUDE_PAT[0]},
+        {"EXCLUDE_PAT02", nullptr, &p.EXCLUDE_PAT[1]},
+        {"EXCLUDE_PAT03", nullptr, &p.EXCLUDE_PAT[2]},
+        {"EXCLUDE_PAT04", nullptr, &p.EXCLUDE_PAT[3]},
+        {"EXCLUDE_PAT05", nullptr, &p.EXCLUDE_PAT[4]},
+    }};
+}
+
+void clearCarriedValues(AnalysisParameters& p)
+{
+    p.USER_ID.clear();
+    p.PASSWORD.clear();
+    p.PASSWORD_ENC = 0;
+}
+
+} // namespace
+
+std::string CutAtNul(std::string_view text)
+{
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+bool ReadSettings(AnalysisParameters& params, const std::string& path, Toolkit& toolkit)
+{
+    if (!FileHasData(path)) return false;
+    clearCarriedValues(params);
+
+    // One snapshot serves all keys; a file that is there but cannot be read
+    // would otherwise look like one without any keys.
+    auto bytes = readWholeFile(path);
+    if (!bytes) {
+        showError(toolkit, std::string(kMsgSettingsNotRead) + path);
+        return false;
+    }
+    const ProfileText file(std::move(*bytes));
+
+    for (const SettingsKey& key : keysInReadOrder(params)) {
+        const std::string value = CutAtNul(file.read(kSettingsSection, key.name, "", kValueBufferSize));
+        if (NullToTrimmedText(value).empty()) continue;
+        if (key.text) {
+            *key.text = decodeCp932(value);
+            continue;
+        }
+        const auto number = ParseSettingsNumber(value);
+        if (!number) {
+            // The reading stops here; the keys read so far keep their values.
+            showError(toolkit, kMsgSettingsOverflow);
+            return false;
+        }
+        *key.number = *number;
+    }
+    return true;
+}
+
+void SaveSettings(AnalysisParameters& params, const std::string& path, Toolkit& toolkit, const ReplaceSteps& steps)
+{
+    // The file is installed with the program and never created here.
+    if (!FileHasData(path)) {
+        showError(toolkit, std::string(kMsgSettingsFileMissing) + path);
+        return;
+    }
+    clearCarriedValues(params);
+
+    const ProfileEntry entries[] = {
+        {"USER_ID", encodeCp932(params.USER_ID)},
+        {"PASSWORD", encodeCp932(params.PASSWORD)},
+        {"PASSWORD_ENC", std::to_string(params.PASSWORD_ENC)},
+        {"START_SYNC_INTERVAL", std::to_string(params.START_SYNC_INTERVAL)},
+        {"END_SYNC_INTERVAL", std::to_string(params.END_SYNC_INTERVAL)},
+        {"SYNC_BIT_SIZE", std::to_string(params.SYNC_BIT_SIZE)},
+        {"ALLOW_ERR_BITS", std::to_string(params.ALLOW_ERR_BITS)},
+        {"IGNORE_START_BITS", std::to_string(params.IGNORE_START_BITS)},
+        {"FRAME_ROUNDS", std::to_string(params.FRAME_ROUNDS)},
+        {"THRESHOLD", std::to_string(params.THRESHOLD)},
+        {"BUF_SIZE", std::to_string(params.BUF_SIZE)},
+    };
+    if (!WriteProfileStrings(path, kSettingsSection, entries, steps))
+        showError(toolkit, std::string(kMsgSettingsNotSaved) + path);
+}
+
+std::string SettingsPath(std::string_view programFolder)
+{
+    return std::string(programFolder) + "/" + std::string(kSettingsFileName);
+}
+
+std::string programFolder()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty()) return ".";
+    const std::string folder = exe.parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+} // namespace morvelan
