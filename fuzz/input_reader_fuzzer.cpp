@@ -19,7 +19,11 @@ namespace {
 const std::filesystem::path& workDir()
 {
     static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("morvelan-fuzz-reader-" + std::to_string(getpid()));
+        // Every run writes files; on a memory file system that costs nothing.
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        auto d = base / ("morvelan-fuzz-reader-" + std::to_string(getpid()));
         std::filesystem::create_directories(d);
         std::filesystem::current_path(d); // the LF copy is made in the current folder
         return d;

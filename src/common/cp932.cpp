@@ -8,8 +8,8 @@
 namespace morvelan {
 namespace {
 
-// iconv descriptors are costly to open; one per direction and per call site
-// would be wasteful, so each conversion keeps its own for the call.
+// iconv descriptors are costly to open (a module lookup each time), so each
+// thread keeps one per direction and resets it before every conversion.
 class Iconv {
 public:
     Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -20,7 +20,10 @@ public:
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    void reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+    void reset()
+    {
+        if (ok()) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    }
 
     // Converts as much as possible; returns false at an invalid or incomplete
     // sequence, leaving `in` at its first byte.
@@ -61,7 +64,8 @@ bool isAscii(std::string_view s)
 std::string decodeCp932(std::string_view bytes)
 {
     if (isAscii(bytes)) return std::string(bytes);
-    Iconv cd("UTF-8", "CP932");
+    thread_local Iconv cd("UTF-8", "CP932");
+    cd.reset();
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
     if (!cd.ok()) {
@@ -78,7 +82,8 @@ std::string decodeCp932(std::string_view bytes)
 std::string encodeCp932(std::string_view utf8)
 {
     if (isAscii(utf8)) return std::string(utf8);
-    Iconv cd("CP932", "UTF-8");
+    thread_local Iconv cd("CP932", "UTF-8");
+    cd.reset();
     std::string out;
     out.reserve(utf8.size());
     if (!cd.ok()) {
