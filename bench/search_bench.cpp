@@ -13,7 +13,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "files/input_reader.h"
+#include "files/result_file.h"
+#ifdef MORVELAN_HAVE_REFERENCE
+#include "engine/reference_search.h"
+#endif
+
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -54,6 +61,53 @@ void BM_B1_SamplePipeline(benchmark::State& state)
     state.counters["found"] = session.foundCount;
 }
 BENCHMARK(BM_B1_SamplePipeline)->Unit(benchmark::kMillisecond);
+
+// The sample's Bit buffer, read once, for the search-only comparisons.
+Session& sampleSession()
+{
+    static const std::unique_ptr<Session> session = [] {
+        auto owned = std::make_unique<Session>();
+        Session& s = *owned;
+        ResetParameters(s.params);
+        s.inputPath = std::string(MORVELAN_EXAMPLES) + "/sample.txt";
+        s.resultPath = scratchFile("morvelan-bench-b1-read.txt");
+        SilentToolkit toolkit;
+        if (!OpenRunFiles(s, s.params, toolkit) || !ReadInputFile(s, toolkit)) std::abort();
+        s.files.closeBoth();
+        return owned;
+    }();
+    return *session;
+}
+
+void BM_B1_SampleSearchOnly(benchmark::State& state)
+{
+    Session& session = sampleSession();
+    SilentToolkit toolkit;
+    RunView view;
+    for (auto _ : state) {
+        session.files.result.open(scratchFile("morvelan-bench-b1-search.txt"));
+        session.foundCount = 0;
+        if (!SearchSync(session, session.params, toolkit, view)) state.SkipWithError("search failed");
+        session.files.result.close();
+    }
+    state.counters["found"] = session.foundCount;
+}
+BENCHMARK(BM_B1_SampleSearchOnly)->Unit(benchmark::kMillisecond);
+
+#ifdef MORVELAN_HAVE_REFERENCE
+// The literal string-by-string search on the same case, for the speed-up.
+void BM_B1_SampleSearchReference(benchmark::State& state)
+{
+    Session& session = sampleSession();
+    SilentToolkit toolkit;
+    std::int32_t found = 0;
+    for (auto _ : state) {
+        found = testing::ReferenceSearchSync(session.bits, session.params, false, toolkit).found;
+    }
+    state.counters["found"] = found;
+}
+BENCHMARK(BM_B1_SampleSearchReference)->Unit(benchmark::kMillisecond)->Iterations(1);
+#endif
 
 void BM_B2_RandomWideSearch(benchmark::State& state)
 {

@@ -161,7 +161,8 @@ public:
     {
         if (!session.options.skipExclusions)
             for (const std::string& text : params.EXCLUDE_PAT) exclusions_.emplace_back(text);
-        fixedWidth_ = std::min(kMatchPositions, p_.SYNC_BIT_SIZE);
+        // A size of 0 or less gives empty patterns: no window at all.
+        fixedWidth_ = std::clamp(p_.SYNC_BIT_SIZE, 0, kMatchPositions);
         for (const ExclusionPattern& e : exclusions_) {
             const int common = std::min(e.length, fixedWidth_);
             const int constant = e.otherChars[static_cast<std::size_t>(common)] + std::abs(e.length - fixedWidth_);
