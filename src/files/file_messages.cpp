@@ -34,5 +34,9 @@ std::string messageCannotWriteTemp(std::string_view path)
 }
 std::string messageCannotCreateResult(std::string_view path) { return withPath("出力ファイルを作成できません", path); }
 std::string messageCannotWriteResult(std::string_view path) { return withPath("出力ファイルに書き込めません", path); }
+std::string messageSameFile(std::string_view path)
+{
+    return withPath("出力ファイルが入力ファイルと同じため処理できません", path);
+}
 
 } // namespace morvelan

@@ -13,5 +13,7 @@ std::string messageCannotCreateTemp(std::string_view path);
 std::string messageCannotWriteTemp(std::string_view path);
 std::string messageCannotCreateResult(std::string_view path);
 std::string messageCannotWriteResult(std::string_view path);
+// The Result file would overwrite the input (or its LF copy).
+std::string messageSameFile(std::string_view path);
 
 } // namespace morvelan

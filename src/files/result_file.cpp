@@ -8,8 +8,28 @@
 #include "files/input_reader.h"
 
 #include <charconv>
+#include <filesystem>
 
 namespace morvelan {
+
+namespace {
+
+// A line end inside a path would split its header line in two; the header
+// keeps its 18 lines.
+std::string oneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = '?';
+    return text;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+} // namespace
 
 std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const std::string& resultPath,
                                            const AnalysisParameters& p, bool exclusionsOff)
@@ -17,8 +37,8 @@ std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const s
     using std::to_string;
     return {
         "; Tarnwick Version " + std::string(kVersion) + " Revision " + std::string(kRevision),
-        "; 入力ファイル   : " + inputPath,
-        "; 出力ファイル   : " + resultPath,
+        "; 入力ファイル   : " + oneLine(inputPath),
+        "; 出力ファイル   : " + oneLine(resultPath),
         "; 同期間隔       : " + to_string(p.START_SYNC_INTERVAL) + "～" + to_string(p.END_SYNC_INTERVAL),
         "; 同期Bitサイズ  : " + to_string(p.SYNC_BIT_SIZE),
         "; エラー許容Bit数: " + to_string(p.ALLOW_ERR_BITS),
@@ -91,6 +111,14 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
 {
     const std::string inputPath = session.inputPath;
     if (!FileHasData(inputPath)) return false;
+
+    // Opening the Result file empties it, and the LF copy replaces the
+    // temporary file: neither may be the input itself, or it is lost.
+    if (sameFile(session.resultPath, inputPath) ||
+        (session.options.lfInput && (sameFile(kTempFileName, inputPath) || sameFile(kTempFileName, session.resultPath)))) {
+        showError(toolkit, messageSameFile(session.resultPath));
+        return false;
+    }
 
     std::string readPath = inputPath;
     if (session.options.lfInput) {

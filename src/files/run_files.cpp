@@ -10,7 +10,8 @@ bool InputFile::open(const std::string& path)
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) return false;
     path_ = path;
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    if (!buffer_) buffer_ = std::make_unique<char[]>(kFileBufferBytes);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kFileBufferBytes);
     return true;
 }
 
@@ -52,7 +53,8 @@ bool ResultFile::open(const std::string& path)
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr) return false;
     path_ = path;
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    if (!buffer_) buffer_ = std::make_unique<char[]>(kFileBufferBytes);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kFileBufferBytes);
     return true;
 }
 

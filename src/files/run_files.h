@@ -3,6 +3,7 @@
 // written by lines. Both close exactly once, whatever path a run takes;
 // closing a file that is not open does nothing.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ namespace morvelan {
 // lone LF is an ordinary character. Only the first kMaxKeptBytes bytes of a
 // line are kept: no reader looks past character 80, and a file of lone-LF
 // lines must not be pulled into memory whole.
+inline constexpr std::size_t kFileBufferBytes = std::size_t{1} << 16;
+
 class InputFile {
 public:
     static constexpr std::size_t kMaxKeptBytes = 4096;
@@ -35,6 +38,7 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::unique_ptr<char[]> buffer_; // glibc ignores the size without a buffer of our own
 };
 
 class ResultFile {
@@ -61,6 +65,7 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::unique_ptr<char[]> buffer_;
 };
 
 struct RunFiles {

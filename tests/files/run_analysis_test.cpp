@@ -4,6 +4,7 @@
 #include "engine/run_view.h"
 #include "engine/session.h"
 #include "files/file_test_support.h"
+#include "files/result_file.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -267,4 +268,34 @@ TEST_F(RunAnalysisTest, SyncWidthTheConversionCannotTakeIsRefusedBeforeAnyFile)
     EXPECT_EQ(tk.messages, (std::vector<RecordedMessage>{{std::string(kMsgSyncBitSize), "確認", Buttons::Ok}}));
     EXPECT_TRUE(filesClosed());
     EXPECT_EQ(readBytes(session->resultPath), "earlier result");
+}
+
+TEST_F(RunAnalysisTest, ResultFileThatIsTheInputIsRefusedAndTheInputKept)
+{
+    const std::string before = readBytes(session->inputPath);
+    session->resultPath = session->inputPath;
+    EXPECT_FALSE(run());
+    ASSERT_EQ(tk.messages.size(), 1u);
+    EXPECT_NE(tk.messages[0].text.find(session->inputPath), std::string::npos);
+    EXPECT_EQ(readBytes(session->inputPath), before);
+    EXPECT_TRUE(filesClosed());
+}
+
+TEST_F(RunAnalysisTest, LfInputNamedLikeTheTemporaryFileIsRefusedAndKept)
+{
+    session->inputPath = dir.write(kTemp, inputFile("xxTDM", "4747", "\n"));
+    const std::string before = readBytes(session->inputPath);
+    session->options.lfInput = true;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(tk.messages.size(), 1u);
+    EXPECT_EQ(readBytes(session->inputPath), before);
+}
+
+TEST(ResultHeader, LineEndsInsidePathsDoNotSplitTheHeader)
+{
+    AnalysisParameters p;
+    const auto lines = ResultHeaderLines("/data/a\r\nb.txt", "/data/R\nb.txt", p, false);
+    ASSERT_EQ(lines.size(), 18u);
+    EXPECT_EQ(lines[1], "; 入力ファイル   : /data/a??b.txt");
+    EXPECT_EQ(lines[2], "; 出力ファイル   : /data/R?b.txt");
 }
