@@ -31,6 +31,7 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_flag("--no-exclusions", o.noExclusions, "Do not use the exclusion patterns");
     app.add_flag("--lf", o.lf, "The input's lines end in LF");
     app.add_flag("-q,--quiet", o.quiet, "Do not print the reported candidates");
+    addReportOptions(app, o.report);
     try {
         app.parse(argc, argv);
         if (o.excludes.size() > 5) throw CLI::ValidationError("--exclude", "at most five exclusion patterns");

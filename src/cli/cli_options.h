@@ -1,5 +1,6 @@
 #pragma once
 // Command line of the batch program.
+#include "cli/cli_report.h"
 #include "engine/parameters.h"
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct CliOptions {
     bool noExclusions = false;
     bool lf = false;
     bool quiet = false;
+    ReportOptions report; // --format, --summary, --raster ...
 };
 
 // Parses argv. On --help prints usage and returns exit code 0 in `exitCode`;

@@ -2,6 +2,7 @@
 // window; what the window shows in message boxes goes to stderr, the window
 // lines of reported candidates to stdout.
 #include "cli/cli_options.h"
+#include "cli/cli_report.h"
 #include "cli/console.h"
 #include "common/text.h"
 #include "common/toolkit.h"
@@ -103,11 +104,14 @@ int main(int argc, char** argv)
     }
 
     std::signal(SIGINT, onInterrupt);
-    ConsoleView view(!options->quiet, isatty(2) != 0);
-    const bool ok = RunAnalysis(session, toolkit, view);
+    const bool textRows = options->report.format == cli::OutputFormat::Text;
+    ConsoleView view(!options->quiet && textRows, isatty(2) != 0);
+    cli::ReportView report(view, options->report, !options->quiet, cli::stdoutSink());
+    const bool ok = RunAnalysis(session, toolkit, report);
     view.finish();
     session.files.closeBoth();
+    const bool reported = report.finish(session, ok, cli::stderrSink());
     std::cout.flush();
     std::cerr << (ok ? "処理を終了しました。" : "処理を中断しました。") << '\n';
-    return ok ? 0 : 1;
+    return ok && reported ? 0 : 1;
 }

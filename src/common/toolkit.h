@@ -29,6 +29,9 @@ public:
     virtual void setBusyPointer(bool busy) = 0;
     // Modal file-open dialog starting at startName; nullopt when cancelled.
     virtual std::optional<std::string> chooseOpenFile(std::string_view startName) = 0;
+    // Modal file-save dialog proposing startName (its extension names the
+    // file type); nullopt when cancelled or when there is no dialog.
+    virtual std::optional<std::string> chooseSaveFile(std::string_view /*startName*/) { return std::nullopt; }
 };
 
 // Shorthand for the many OK-only boxes under the application title.

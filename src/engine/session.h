@@ -28,6 +28,7 @@ public:
     BitBuffer bits;
     bool abortFlag = false;
     std::int32_t foundCount = 0;
+    std::int32_t decodedBits = 0; // bits the last read decoded (cells 1 .. decodedBits)
     std::string inputPath;  // set only by the input browse command
     std::string resultPath; // derived from inputPath by the browse command
     RunOptions options;

@@ -49,6 +49,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
 
     // Bits of an earlier, unrelated input must not leak into this analysis.
     session.bits.clear();
+    session.decodedBits = 0;
 
     std::int64_t p = 1;
     std::string text;        // the current data line, decoded
@@ -81,6 +82,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
         session.bits.set(p + 2, (v & 2) ? 1 : 0);
         session.bits.set(p + 3, v & 1);
         p += 4;
+        session.decodedBits = static_cast<std::int32_t>(p - 1);
         ++column;
     }
     return true;

@@ -150,11 +150,14 @@ TEST(PngWriter, LargePictureSpansManyBlocksAndChunks)
 
 TEST(PngWriter, RawDataOfExactlyOneBlockEndsWithTheFinalBlock)
 {
-    // 65535 raw bytes: one row of 1 + 21845 * 3 bytes fills one block exactly.
-    const auto rgb = randomPixels(21845, 1, 3);
-    const DecodedPng png = decodePng(encodePng(21845, 1, rgb.data()));
+    // 15 rows of 1 + 1456 * 3 bytes: 65535 raw bytes, one full block; one
+    // byte more needs a second block.
+    const auto rgb = randomPixels(1456, 15, 3);
+    const DecodedPng png = decodePng(encodePng(1456, 15, rgb.data()));
     EXPECT_EQ(png.storedBlocks, 1u);
     EXPECT_EQ(png.rgb, rgb);
+    const auto more = randomPixels(1456, 16, 4);
+    EXPECT_EQ(decodePng(encodePng(1456, 16, more.data())).storedBlocks, 2u);
 }
 
 TEST(PngWriter, EmptyPictureGivesNothing)

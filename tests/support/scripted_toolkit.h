@@ -24,6 +24,8 @@ public:
     std::deque<Answer> answers;        // answers to OK/Cancel questions, in order
     std::deque<std::optional<std::string>> fileChoices;
     std::vector<std::string> fileDialogStarts;
+    std::deque<std::optional<std::string>> saveChoices;
+    std::vector<std::string> saveDialogStarts;
     int yields = 0;
     std::vector<bool> pointerChanges;
     bool busy = false;
@@ -59,6 +61,15 @@ public:
         if (fileChoices.empty()) return std::nullopt;
         auto choice = fileChoices.front();
         fileChoices.pop_front();
+        return choice;
+    }
+
+    std::optional<std::string> chooseSaveFile(std::string_view startName) override
+    {
+        saveDialogStarts.emplace_back(startName);
+        if (saveChoices.empty()) return std::nullopt;
+        auto choice = saveChoices.front();
+        saveChoices.pop_front();
         return choice;
     }
 

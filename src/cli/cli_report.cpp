@@ -1,0 +1,166 @@
+#include "cli/cli_report.h"
+
+#include "common/png_writer.h"
+#include "engine/candidate_text.h"
+#include "engine/session.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cstdio>
+#include <unistd.h>
+
+namespace morvelan::cli {
+
+std::optional<RasterTarget> parseRasterTarget(std::string_view text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto read = [](std::string_view digits, std::int64_t& value) {
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return !digits.empty() && ec == std::errc{} && end == digits.data() + digits.size();
+    };
+    RasterTarget t;
+    if (!read(text.substr(0, colon), t.interval) || !read(text.substr(colon + 1), t.offset)) return std::nullopt;
+    if (t.interval < 1 || t.interval > kBitBufferCells) return std::nullopt;
+    if (t.offset < -2 * std::int64_t{kBitBufferCells} || t.offset > 2 * std::int64_t{kBitBufferCells}) return std::nullopt;
+    return t;
+}
+
+void addReportOptions(CLI::App& app, ReportOptions& o)
+{
+    app.add_option_function<std::string>(
+           "--format",
+           [&o](const std::string& name) {
+               const std::string lower = CLI::detail::to_lower(name);
+               o.format = lower == "csv" ? OutputFormat::Csv : lower == "json" ? OutputFormat::Json : OutputFormat::Text;
+           },
+           "Rows on stdout: text (the window lines, the default), csv or json (interval, index, pattern, hex, "
+           "count); json prints one object {\"candidates\": [...], \"summary\": [...]}")
+        ->check(CLI::IsMember({"text", "csv", "json"}, CLI::ignore_case))
+        ->type_name("text|csv|json");
+    app.add_flag("--summary", o.summary,
+                 "After the run, print the reported candidates grouped (an interval with its multiples, "
+                 "neighbouring indexes) and ranked by the expected number of chance hits");
+    auto* raster = app.add_option_function<std::string>(
+        "--raster",
+        [&o](const std::string& text) {
+            o.raster = parseRasterTarget(text);
+            if (!o.raster)
+                throw CLI::ValidationError("--raster", "expected INTERVAL:OFFSET, interval 1.." +
+                                                           std::to_string(kBitBufferCells) + ", got '" + text + "'");
+        },
+        "Picture of the stream folded at INTERVAL from OFFSET (the candidate's index), written to --raster-out");
+    raster->type_name("INTERVAL:OFFSET");
+    auto* out = app.add_option("--raster-out", o.rasterOut, "PNG file for --raster");
+    raster->needs(out);
+    out->needs(raster);
+    app.add_option("--raster-zoom", o.rasterZoom, "Pixels per bit in the --raster picture (default 3)")
+        ->check(CLI::Range(kMinRasterCellSize, kMaxRasterCellSize));
+}
+
+ReportView::ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out)
+    : console_(console), options_(options), printRows_(printRows), out_(std::move(out))
+{
+}
+
+void ReportView::clearResults()
+{
+    console_.clearResults();
+    results_.clear();
+}
+
+void ReportView::beginRows()
+{
+    if (begun_) return;
+    begun_ = true;
+    if (options_.format == OutputFormat::Csv && printRows_) {
+        out_(kCsvHeader);
+        out_("\n");
+    } else if (options_.format == OutputFormat::Json) {
+        out_("{");
+        if (printRows_) out_("\"candidates\":[");
+    }
+}
+
+void ReportView::candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern,
+                                   std::string_view hex, std::int64_t count)
+{
+    console_.candidateReported(interval, index, pattern, hex, count);
+    results_.push_back({interval, index, std::string(pattern), std::string(hex), count});
+    if (!printRows_ || options_.format == OutputFormat::Text) return;
+    beginRows();
+    if (options_.format == OutputFormat::Csv) {
+        out_(csvRecord(results_.back()) + "\n");
+    } else {
+        out_((printed_ == 0 ? "\n" : ",\n") + jsonRecord(results_.back()));
+    }
+    ++printed_;
+}
+
+bool ReportView::finish(const Session& session, bool runCompleted, const Sink& errors)
+{
+    std::vector<SummaryGroup> groups;
+    if (options_.summary) groups = summariseCandidates(results_, session.params);
+
+    switch (options_.format) {
+    case OutputFormat::Text:
+        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, results_, session.params));
+        break;
+    case OutputFormat::Csv:
+        beginRows();
+        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryCsv(groups));
+        break;
+    case OutputFormat::Json:
+        beginRows();
+        if (printRows_) out_(printed_ == 0 ? "]" : "\n]");
+        if (options_.summary) out_(std::string(printRows_ ? "," : "") + "\n\"summary\":" + summaryJsonArray(groups));
+        out_("}\n");
+        break;
+    }
+
+    if (!options_.raster) return true;
+    if (!runCompleted) {
+        errors(kMsgRasterAfterAbort);
+        return false;
+    }
+    const std::string message = writeRasterPng(session, *options_.raster, options_.rasterZoom, options_.rasterOut);
+    if (message.empty()) return true;
+    errors(message);
+    return false;
+}
+
+ReportView::Sink stdoutSink()
+{
+    const bool sharedTerminal = isatty(1) != 0 && isatty(2) != 0;
+    return [sharedTerminal](std::string_view text) {
+        if (sharedTerminal) std::fputs("\r\033[K", stderr);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    };
+}
+
+ReportView::Sink stderrSink()
+{
+    return [](std::string_view text) {
+        std::fflush(stdout);
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fputc('\n', stderr);
+    };
+}
+
+std::string writeRasterPng(const Session& session, const RasterTarget& target, int cellSize, const std::string& path)
+{
+    RasterRequest request;
+    request.interval = target.interval;
+    request.offset = target.offset;
+    request.cellSize = cellSize;
+    request.decodedBits = session.decodedBits;
+    request.skipExclusions = session.options.skipExclusions;
+    const Raster raster(session.bits, session.params, request);
+    const RasterImage image = raster.render();
+    if (image.empty()) return std::string(kMsgRasterTooLarge);
+    if (!writePngFile(path, image.width, image.height, image.rgb.data())) return messageCannotWriteRaster(path);
+    return {};
+}
+
+} // namespace morvelan::cli

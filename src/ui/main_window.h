@@ -1,0 +1,95 @@
+#pragma once
+// The program's only window: the input and output file rows, the parameter
+// fields with their live counters, the progress bar, the result list and the
+// command buttons. Its commands are Run, Abort, Quit, browse, save and reset;
+// leaving a parameter field runs that field's check first.
+#include "engine/run_view.h"
+#include "ui/field_checks.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QLineEdit;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace morvelan {
+
+class ResultList;
+class Session;
+class Toolkit;
+
+class MainWindow : public QWidget, public RunView {
+    Q_OBJECT
+
+public:
+    // Runs the start-up sequence: reads the settings file at settingsPath
+    // and shows the parameters.
+    MainWindow(Session& session, Toolkit& toolkit, std::string settingsPath, QWidget* parent = nullptr);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Writes the eight parameters into their fields and the threshold guide.
+    void ShowParameters();
+
+    bool isRunning() const { return running_; }
+
+    // What a run writes into the window.
+    void setProgressRange(std::int32_t min, std::int32_t max) override;
+    void setProgressValue(std::int32_t value) override;
+    void showInterval(std::int32_t interval) override;
+    void showIndex(std::int32_t index) override;
+    void clearResults() override;
+    void appendResultLine(std::string_view line) override;
+    void showFoundCount(std::int32_t count) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct ParameterFieldBinding {
+        QLineEdit* widget = nullptr;
+        ParameterField field = ParameterField::StartSyncInterval;
+    };
+
+    void startUp();
+    void connectCommands();
+
+    // The commands.
+    void runCommand();
+    void abortRun();
+    void quit();
+    void browseInputFile();
+    void saveSettings();
+    void resetToDefaults();
+
+    // The Run command's running state: the eight controls it switches.
+    void setRunControlsEnabled(bool enabled);
+    // Called at every position report of a run: shows the waiting result
+    // lines and notices a declined close.
+    void onRunPosition();
+
+    void checkField(QLineEdit* field, ParameterField which);
+    void setFieldNumber(QLineEdit* field, std::int32_t value);
+
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::unique_ptr<ResultList> results_;
+    std::array<ParameterFieldBinding, 8> fields_{};
+    Session& session_;
+    Toolkit& toolkit_;
+    std::string settingsPath_;
+    bool running_ = false;
+    // The window was asked to close while a run was going on: the run was
+    // asked to stop and the window closes once it has ended.
+    bool closeRequested_ = false;
+    bool destroying_ = false;
+};
+
+} // namespace morvelan

@@ -1,0 +1,327 @@
+#include "ui/raster_window.h"
+
+#include "common/png_writer.h"
+#include "common/toolkit.h"
+#include "engine/candidate_text.h"
+#include "engine/raster.h"
+#include "engine/session.h"
+#include "ui/qt_text.h"
+#include "ui/qt_toolkit.h"
+#include "ui/raster_view.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace morvelan {
+namespace {
+
+QString colourSquare(Rgb c)
+{
+    return QStringLiteral("<span style=\"color:#%1%2%3\">■</span>")
+        .arg(c.r, 2, 16, QLatin1Char('0'))
+        .arg(c.g, 2, 16, QLatin1Char('0'))
+        .arg(c.b, 2, 16, QLatin1Char('0'));
+}
+
+QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& text, bool repeat = false)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromUtf8(objectName));
+    b->setAutoRepeat(repeat);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromUtf8(objectName));
+    return l;
+}
+
+} // namespace
+
+RasterSource makeRasterSource(const Session& session, const AnalysisParameters& params,
+                              std::vector<ReportedCandidate> results)
+{
+    RasterSource s;
+    s.bits = std::make_shared<const BitBuffer>(session.bits);
+    s.params = params;
+    s.decodedBits = session.decodedBits;
+    s.skipExclusions = session.options.skipExclusions;
+    s.results = std::move(results);
+    s.inputPath = session.inputPath;
+    return s;
+}
+
+RasterWindow::RasterWindow(RasterSource source, Toolkit* toolkit, QWidget* parent)
+    : QWidget(parent, Qt::Window), source_(std::move(source)), toolkit_(toolkit)
+{
+    setObjectName(QStringLiteral("RasterWindow"));
+    if (toolkit_ == nullptr) {
+        ownToolkit_ = std::make_unique<QtToolkit>();
+        ownToolkit_->setParentWindow(this);
+        toolkit_ = ownToolkit_.get();
+    }
+    if (!source_.bits) source_.bits = std::make_shared<const BitBuffer>();
+    summary_ = summariseCandidates(source_.results, source_.params);
+    buildControls();
+    connectControls();
+    fillSummary();
+    view_->setSource(source_.bits.get(), source_.params, source_.decodedBits, source_.skipExclusions);
+    resize(1100, 720);
+    if (!summary_.empty())
+        showCandidate(summary_.front().best.interval, summary_.front().best.index);
+    else
+        showCandidate(std::max(source_.params.START_SYNC_INTERVAL, 1), 0);
+}
+
+RasterWindow::~RasterWindow() = default;
+
+void RasterWindow::buildControls()
+{
+    interval_ = new QSpinBox(this);
+    interval_->setObjectName(QStringLiteral("txtRasterInterval"));
+    interval_->setRange(1, kBitBufferCells);
+    offset_ = new QSpinBox(this);
+    offset_->setObjectName(QStringLiteral("txtRasterOffset"));
+    offset_->setRange(-kBitBufferCells, kBitBufferCells);
+    for (QSpinBox* s : {interval_, offset_}) {
+        s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        s->setKeyboardTracking(false); // fold when the typing is done, not at each digit
+        s->setAlignment(Qt::AlignRight);
+        s->setMinimumWidth(80);
+    }
+    intervalDown_ = makeButton(this, "cmdRasterIntervalDown", QStringLiteral("−1"), true);
+    intervalUp_ = makeButton(this, "cmdRasterIntervalUp", QStringLiteral("+1"), true);
+    offsetDown_ = makeButton(this, "cmdRasterOffsetDown", QStringLiteral("−1"), true);
+    offsetUp_ = makeButton(this, "cmdRasterOffsetUp", QStringLiteral("+1"), true);
+    for (QPushButton* b : {intervalDown_, intervalUp_, offsetDown_, offsetUp_})
+        b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("+10")) + 24);
+    zoomOut_ = makeButton(this, "cmdRasterZoomOut", QStringLiteral("縮小"));
+    zoomIn_ = makeButton(this, "cmdRasterZoomIn", QStringLiteral("拡大"));
+    zoom_ = makeLabel(this, "lblRasterZoom", QString());
+    zoom_->setMinimumWidth(80);
+    zoom_->setAlignment(Qt::AlignCenter);
+    export_ = makeButton(this, "cmdRasterExport", QStringLiteral("PNG保存…"));
+
+    view_ = new RasterView(this);
+    view_->setObjectName(QStringLiteral("viewRaster"));
+
+    summaryList_ = new QListWidget(this);
+    summaryList_->setObjectName(QStringLiteral("lstRasterSummary"));
+    summaryList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    summaryList_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    info_ = makeLabel(this, "lblRasterInfo", QString());
+    info_->setTextFormat(Qt::RichText);
+    info_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hover_ = makeLabel(this, "lblRasterHover", QString());
+    hover_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(makeLabel(this, "lblRasterInterval", QStringLiteral("インターバル")));
+    top->addWidget(interval_);
+    top->addWidget(intervalDown_);
+    top->addWidget(intervalUp_);
+    top->addSpacing(16);
+    top->addWidget(makeLabel(this, "lblRasterOffset", QStringLiteral("オフセット")));
+    top->addWidget(offset_);
+    top->addWidget(offsetDown_);
+    top->addWidget(offsetUp_);
+    top->addStretch(1);
+    top->addWidget(zoomOut_);
+    top->addWidget(zoom_);
+    top->addWidget(zoomIn_);
+    top->addSpacing(16);
+    top->addWidget(export_);
+
+    auto* side = new QWidget(this);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    sideLayout->addWidget(makeLabel(side, "lblRasterSummary", QStringLiteral("候補のまとめ（偶然では起こりにくい順）")));
+    sideLayout->addWidget(summaryList_);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("splRaster"));
+    split->addWidget(view_);
+    split->addWidget(side);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setSizes({720, 360});
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(info_, 1);
+    bottom->addWidget(hover_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(split, 1);
+    layout->addLayout(bottom);
+}
+
+void RasterWindow::connectControls()
+{
+    connect(interval_, &QSpinBox::valueChanged, this, &RasterWindow::redraw);
+    connect(offset_, &QSpinBox::valueChanged, this, &RasterWindow::redraw);
+    connect(intervalDown_, &QPushButton::clicked, this, [this] { interval_->setValue(interval_->value() - 1); });
+    connect(intervalUp_, &QPushButton::clicked, this, [this] { interval_->setValue(interval_->value() + 1); });
+    connect(offsetDown_, &QPushButton::clicked, this, [this] { offset_->setValue(offset_->value() - 1); });
+    connect(offsetUp_, &QPushButton::clicked, this, [this] { offset_->setValue(offset_->value() + 1); });
+    connect(zoomOut_, &QPushButton::clicked, this, [this] { view_->zoomOut(); });
+    connect(zoomIn_, &QPushButton::clicked, this, [this] { view_->zoomIn(); });
+    connect(view_, &RasterView::cellSizeChanged, this, &RasterWindow::showInfo);
+    connect(view_, &RasterView::cellHovered, this, &RasterWindow::showHover);
+    connect(view_, &RasterView::cellLeft, hover_, &QLabel::clear);
+    connect(export_, &QPushButton::clicked, this, &RasterWindow::exportPng);
+    connect(summaryList_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { showGroup(summaryList_->row(item)); });
+    connect(summaryList_, &QListWidget::currentRowChanged, this, &RasterWindow::showGroup);
+}
+
+void RasterWindow::fillSummary()
+{
+    std::size_t rank = 0;
+    for (const SummaryGroup& g : summary_) {
+        const QString text = QStringLiteral("%1. %2/%3 %4 回数%5 %6行 偶然%7")
+                                 .arg(++rank)
+                                 .arg(g.best.interval)
+                                 .arg(g.best.index)
+                                 .arg(toQString(g.best.hex))
+                                 .arg(g.best.count)
+                                 .arg(g.rows)
+                                 .arg(toQString(formatLog10(g.chanceLog10)));
+        auto* item = new QListWidgetItem(text, summaryList_);
+        QStringList intervals;
+        for (const std::int64_t i : g.intervals) intervals << QString::number(i);
+        item->setToolTip(QStringLiteral("%1(%2)\nインターバル %3\nインデックス %4")
+                             .arg(toQString(g.best.pattern), toQString(g.best.hex), intervals.join(QStringLiteral(", ")),
+                                  toQString(indexSpanText(g))));
+    }
+}
+
+void RasterWindow::showCandidate(std::int64_t interval, std::int64_t offset)
+{
+    {
+        const QSignalBlocker blockInterval(interval_);
+        const QSignalBlocker blockOffset(offset_);
+        interval_->setValue(static_cast<int>(std::clamp<std::int64_t>(interval, interval_->minimum(), interval_->maximum())));
+        offset_->setValue(static_cast<int>(std::clamp<std::int64_t>(offset, offset_->minimum(), offset_->maximum())));
+    }
+    redraw();
+}
+
+std::int64_t RasterWindow::interval() const
+{
+    return interval_->value();
+}
+
+std::int64_t RasterWindow::offset() const
+{
+    return offset_->value();
+}
+
+void RasterWindow::redraw()
+{
+    view_->showCandidate(interval(), offset());
+    // Mark the group whose best member is on show, without showing it again.
+    int row = -1;
+    for (std::size_t i = 0; i < summary_.size(); ++i) {
+        if (summary_[i].best.interval == interval() && summary_[i].best.index == offset()) {
+            row = static_cast<int>(i);
+            break;
+        }
+    }
+    {
+        const QSignalBlocker block(summaryList_);
+        summaryList_->setCurrentRow(row);
+    }
+    showInfo();
+    updateTitle();
+}
+
+void RasterWindow::showGroup(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= summary_.size()) return;
+    showCandidate(summary_[static_cast<std::size_t>(row)].best.interval, summary_[static_cast<std::size_t>(row)].best.index);
+}
+
+void RasterWindow::showInfo()
+{
+    zoom_->setText(QStringLiteral("%1 px/ビット").arg(view_->cellSize()));
+    const Raster* raster = view_->raster();
+    export_->setEnabled(raster != nullptr);
+    if (raster == nullptr) {
+        info_->clear();
+        return;
+    }
+    info_->setText(QStringLiteral("基準 %1(%2)　回数 %3　　%4基準 %5一致 %6除外 %7不一致（淡色：比較しないフレーム）")
+                       .arg(toQString(raster->referencePattern()).toHtmlEscaped(),
+                            toQString(raster->referenceHex()).toHtmlEscaped())
+                       .arg(raster->count())
+                       .arg(colourSquare(raster_colour::kReference), colourSquare(raster_colour::kMatch),
+                            colourSquare(raster_colour::kExcluded), colourSquare(raster_colour::kNoMatch)));
+}
+
+void RasterWindow::showHover(qint64 row, qint64 column, qint64 position)
+{
+    const bool data = position >= 1 && position <= kBitBufferLast &&
+                      (source_.decodedBits <= 0 || position <= source_.decodedBits);
+    hover_->setText(QStringLiteral("フレーム %1　列 %2　ビット位置 %3　%4")
+                        .arg(row + 1)
+                        .arg(column)
+                        .arg(position)
+                        .arg(data ? QStringLiteral("値 %1").arg(source_.bits->get(position))
+                                  : QStringLiteral("データなし")));
+}
+
+void RasterWindow::updateTitle()
+{
+    const Raster* raster = view_->raster();
+    QString title = QStringLiteral("ラスター表示　インターバル %1　オフセット %2").arg(interval()).arg(offset());
+    if (raster != nullptr)
+        title += QStringLiteral("　%1(%2)　回数 %3")
+                     .arg(toQString(raster->referencePattern()), toQString(raster->referenceHex()))
+                     .arg(raster->count());
+    setWindowTitle(title);
+}
+
+void RasterWindow::exportPng()
+{
+    const Raster* raster = view_->raster();
+    if (raster == nullptr) return;
+    const std::string name = "raster-" + std::to_string(interval()) + "-" + std::to_string(offset()) + ".png";
+    const std::filesystem::path folder = std::filesystem::path(source_.inputPath).parent_path();
+    const std::optional<std::string> path = toolkit_->chooseSaveFile((folder / name).string());
+    if (!path) return;
+    const RasterImage image = raster->render();
+    if (image.empty()) {
+        showError(*toolkit_, kMsgRasterTooLargeToSave);
+        return;
+    }
+    if (!writePngFile(*path, image.width, image.height, image.rgb.data()))
+        showError(*toolkit_, messageCannotWriteRaster(*path));
+}
+
+RasterWindow* openRasterWindow(QWidget* parent, const Session& session, const AnalysisParameters& params,
+                               std::int64_t interval, std::int64_t offset,
+                               const std::vector<ReportedCandidate>& results)
+{
+    auto* window = new RasterWindow(makeRasterSource(session, params, results), nullptr, parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->showCandidate(interval, offset);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace morvelan

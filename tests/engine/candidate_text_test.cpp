@@ -1,0 +1,160 @@
+// Reported candidates as CSV and JSON text, the summary's printed forms, and
+// the way back from a window line to its candidate.
+#include "engine/candidate_text.h"
+#include "engine/parameters.h"
+#include "engine/reported_candidate.h"
+#include "files/result_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace morvelan;
+
+TEST(CsvField, QuotesOnlyWhatNeedsIt)
+{
+    EXPECT_EQ(csvField("10110"), "10110");
+    EXPECT_EQ(csvField(""), "");
+    EXPECT_EQ(csvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(csvField("two\r\nlines"), "\"two\r\nlines\"");
+    EXPECT_EQ(csvField("one\nline"), "\"one\nline\"");
+    EXPECT_EQ(csvField("同期"), "同期");
+}
+
+TEST(JsonString, EscapesQuotesBackslashesAndControls)
+{
+    EXPECT_EQ(jsonString("B5C27"), "\"B5C27\"");
+    EXPECT_EQ(jsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
+    EXPECT_EQ(jsonString("\r\n\t\b\f"), "\"\\r\\n\\t\\b\\f\"");
+    EXPECT_EQ(jsonString(std::string("\x01\x1f", 2)), "\"\\u0001\\u001f\"");
+    EXPECT_EQ(jsonString(std::string("nul\0", 4)), "\"nul\\u0000\"");
+    EXPECT_EQ(jsonString("/"), "\"/\"");
+}
+
+TEST(JsonString, KeepsUtf8AndReplacesStrayBytes)
+{
+    EXPECT_EQ(jsonString("同期ワード"), "\"同期ワード\"");
+    EXPECT_EQ(jsonString("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\"");
+    EXPECT_EQ(jsonString("\xE5\x90"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\""); // cut short
+}
+
+TEST(CandidateRecords, CarryTheFiveFieldsInOrder)
+{
+    const ReportedCandidate c{512, 36, "10110101110000100111", "B5C27", 20};
+    EXPECT_EQ(kCsvHeader, "interval,index,pattern,hex,count");
+    EXPECT_EQ(csvRecord(c), "512,36,10110101110000100111,B5C27,20");
+    EXPECT_EQ(jsonRecord(c),
+              "{\"interval\":512,\"index\":36,\"pattern\":\"10110101110000100111\",\"hex\":\"B5C27\",\"count\":20}");
+    const ReportedCandidate odd{10005, 0, "0,1", "\"", 3};
+    EXPECT_EQ(csvRecord(odd), "10005,0,\"0,1\",\"\"\"\",3");
+    EXPECT_EQ(jsonRecord(odd), "{\"interval\":10005,\"index\":0,\"pattern\":\"0,1\",\"hex\":\"\\\"\",\"count\":3}");
+}
+
+TEST(SummaryText, ListsEachGroupWithItsBestMember)
+{
+    AnalysisParameters p;
+    ResetParameters(p);
+    std::vector<ReportedCandidate> rows;
+    for (int x = 35; x <= 37; ++x) rows.push_back({512, x, "10110101110000100111", "B5C27", 20});
+    rows.push_back({450, 3, "0000", "0", 11});
+    const auto groups = summariseCandidates(rows, p);
+    ASSERT_EQ(groups.size(), 2u);
+
+    const std::string text = summaryText(groups, rows, p);
+    EXPECT_NE(text.find("2 group(s) from 4 reported candidate(s)"), std::string::npos) << text;
+    EXPECT_NE(text.find("200500 candidates examined"), std::string::npos) << text;
+    EXPECT_NE(text.find("p = 2.0e-04"), std::string::npos) << text;
+    const std::size_t first = text.find("   1       512     36     20      3");
+    const std::size_t second = text.find("   2       450      3     11      1");
+    ASSERT_NE(first, std::string::npos) << text;
+    ASSERT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
+    EXPECT_NE(text.find("35-37"), std::string::npos);
+    EXPECT_NE(text.find("10110101110000100111(B5C27)\n"), std::string::npos);
+
+    const std::string csv = summaryCsv(groups);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')),
+              "rank,interval,index,pattern,hex,count,rows,expected_by_chance,log10_expected_by_chance,first_index,"
+              "last_index,intervals");
+    EXPECT_NE(csv.find("\n1,512,36,10110101110000100111,B5C27,20,3," + formatLog10(groups[0].chanceLog10)),
+              std::string::npos)
+        << csv;
+
+    const std::string json = summaryJsonArray(groups);
+    EXPECT_EQ(json.front(), '[');
+    EXPECT_EQ(json.back(), ']');
+    EXPECT_NE(json.find("{\"rank\":1,\"interval\":512,\"index\":36,\"pattern\":\"10110101110000100111\",\"hex\":"
+                        "\"B5C27\",\"count\":20,\"rows\":3,\"expectedByChance\":"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"firstIndex\":35,\"lastIndex\":37,\"intervals\":[512]}"), std::string::npos) << json;
+    EXPECT_EQ(summaryJsonArray({}), "[]");
+}
+
+std::string windowLine(const ReportedCandidate& c)
+{
+    std::string line;
+    appendWindowLine(line, c.interval, c.index, c.pattern, c.hex, c.count);
+    return line;
+}
+
+TEST(WindowLine, ParsesBackItsFields)
+{
+    const ReportedCandidate c{500, 37, "0100011101000111", "4747", 12};
+    for (std::string line : {windowLine(c), windowLine(c).substr(0, windowLine(c).size() - 2)}) {
+        const auto f = parseWindowLine(line);
+        ASSERT_TRUE(f.has_value()) << line;
+        EXPECT_EQ(f->interval, 500);
+        EXPECT_EQ(f->index, 37);
+        EXPECT_EQ(f->pattern, "0100011101000111");
+        EXPECT_EQ(f->hex, "4747");
+        EXPECT_EQ(f->count, 12);
+    }
+    // A copy that lost the closing space still parses.
+    const std::string line = windowLine(c);
+    EXPECT_TRUE(parseWindowLine(line.substr(0, line.size() - 3)).has_value());
+}
+
+TEST(WindowLine, CutNumbersParseAsShown)
+{
+    const auto f = parseWindowLine(windowLine({10005, 12345, "0000", "0", 123456}));
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(f->interval, 5);
+    EXPECT_EQ(f->index, 2345);
+    EXPECT_EQ(f->count, 23456);
+}
+
+TEST(WindowLine, RefusesOtherText)
+{
+    for (const char* text : {"", " ", "処理を終了しました。", "  512   36 1011(B)", "  512   36 10x1(B)    20 ",
+                             "  5a2   36 1011(B)    20 ", "  512   36 1011 B)    20 ", "  512   36 1011(B)  2 0 "})
+        EXPECT_FALSE(parseWindowLine(text).has_value()) << text;
+}
+
+TEST(WindowLine, FindsTheCandidateEvenWhenNumbersAreCut)
+{
+    const std::vector<ReportedCandidate> results = {
+        {10005, 7, "0000", "0", 30}, // shows as " 0005    7 ..."
+        {512, 36, "10110101110000100111", "B5C27", 20},
+    };
+    EXPECT_EQ(findReportedCandidate(windowLine(results[1]), results), &results[1]);
+    const std::string cut = windowLine(results[1]);
+    EXPECT_EQ(findReportedCandidate(cut.substr(0, cut.size() - 3), results), &results[1]);
+    const std::string shown = windowLine(results[0]);
+    EXPECT_EQ(parseWindowLine(shown)->interval, 5);
+    EXPECT_EQ(findReportedCandidate(shown, results), &results[0]);
+    EXPECT_EQ(findReportedCandidate(windowLine({5, 7, "0000", "0", 30}), results), nullptr);
+    EXPECT_EQ(findReportedCandidate(windowLine({512, 37, "1", "", 20}), results), nullptr);
+}
+
+TEST(WindowLine, TwoCandidatesWithTheSameLineGiveTheFirst)
+{
+    const std::vector<ReportedCandidate> results = {{10005, 7, "0000", "0", 30}, {20005, 7, "0000", "0", 30}};
+    EXPECT_EQ(findReportedCandidate(windowLine(results[1]), results), &results[0]);
+}
+
+} // namespace

@@ -1,0 +1,390 @@
+// The folded-stream picture: band columns on a periodic sync word, the slant
+// at a wrong interval, margin marks with the search's own rules, layout and
+// partial renders, and the sample capture end to end.
+#include "engine/raster.h"
+
+#include "engine/reported_candidate.h"
+#include "engine/run_view.h"
+#include "engine/search.h"
+#include "engine/session.h"
+#include "engine/summary.h"
+#include "files/run_analysis.h"
+#include "support/scripted_toolkit.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace morvelan;
+using namespace morvelan::testing;
+
+const std::string kSyncWord = "10110101110000100111"; // B5C27
+
+Rgb bitColour(char bit)
+{
+    return bit == '1' ? raster_colour::kOne : raster_colour::kZero;
+}
+
+// Random bits in cells 1 .. bits, and `word` at cell first + k * period.
+void fillStream(BitBuffer& buffer, std::int64_t bits, std::int64_t first, std::int64_t period, const std::string& word,
+                unsigned seed = 99)
+{
+    std::mt19937 rng(seed);
+    for (std::int64_t p = 1; p <= bits; ++p) buffer.set(p, rng() & 1);
+    for (std::int64_t at = first; at + static_cast<std::int64_t>(word.size()) - 1 <= bits; at += period)
+        for (std::size_t j = 0; j < word.size(); ++j) buffer.set(at + static_cast<std::int64_t>(j), word[j] == '1');
+}
+
+void setWord(BitBuffer& buffer, std::int64_t at, const std::string& word)
+{
+    for (std::size_t j = 0; j < word.size(); ++j) buffer.set(at + static_cast<std::int64_t>(j), word[j] == '1');
+}
+
+class RasterTest : public ::testing::Test {
+protected:
+    std::unique_ptr<BitBuffer> bits = std::make_unique<BitBuffer>();
+    AnalysisParameters params;
+
+    RasterTest() { ResetParameters(params); }
+
+    RasterRequest request(std::int64_t interval, std::int64_t offset, int cell = 2, std::int32_t decoded = 200000) const
+    {
+        RasterRequest r;
+        r.interval = interval;
+        r.offset = offset;
+        r.cellSize = cell;
+        r.decodedBits = decoded;
+        return r;
+    }
+
+    // Colour of the bit cell at (row, column), read from the picture.
+    static Rgb cellPixel(const Raster& raster, const RasterImage& image, std::int64_t row, std::int64_t column)
+    {
+        return image.pixel(raster.columnX(column), raster.rowY(row));
+    }
+    static Rgb markPixel(const Raster& raster, const RasterImage& image, std::int64_t row)
+    {
+        return image.pixel(0, raster.rowY(row));
+    }
+};
+
+TEST_F(RasterTest, PeriodicSyncWordStandsAsAStraightBand)
+{
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    const Raster raster(*bits, params, request(512, 36));
+    ASSERT_TRUE(raster.valid());
+    EXPECT_EQ(raster.referencePattern(), kSyncWord);
+    EXPECT_EQ(raster.referenceHex(), "B5C27");
+    EXPECT_EQ(raster.count(), 21);
+    EXPECT_EQ(raster.bandColumns(), 20);
+    // 200000 bits from cell 37 in rows of 512: 391 rows, the last one partly data.
+    ASSERT_EQ(raster.rows().size(), 391u);
+    const RasterImage image = raster.render();
+    ASSERT_EQ(image.width, raster.width());
+    ASSERT_EQ(image.height, raster.height());
+
+    const std::int64_t fullRows = (200000 - 37 + 1) / 512;
+    for (std::int64_t c = 0; c < 20; ++c)
+        for (std::int64_t r = 0; r < fullRows; ++r)
+            ASSERT_EQ(cellPixel(raster, image, r, c), bitColour(kSyncWord[static_cast<std::size_t>(c)]))
+                << "row " << r << " column " << c;
+    // Every pixel of a band cell, not only its corner, has the bit's colour.
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx)
+            EXPECT_EQ(image.pixel(raster.columnX(19) + dx, raster.rowY(200) + dy), bitColour(kSyncWord[19]));
+    // The payload columns are not constant down the rows.
+    int changes = 0;
+    for (std::int64_t r = 1; r < fullRows; ++r)
+        changes += cellPixel(raster, image, r, 100) != cellPixel(raster, image, r - 1, 100);
+    EXPECT_GT(changes, 100);
+}
+
+TEST_F(RasterTest, WrongIntervalGivesASlantedBand)
+{
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    const Raster raster(*bits, params, request(511, 36));
+    const RasterImage image = raster.render();
+    // Row r starts r bits earlier than the word: it stands at columns r .. r + 19.
+    for (std::int64_t r = 0; r < 300; ++r)
+        for (std::int64_t j = 0; j < 20; ++j)
+            ASSERT_EQ(cellPixel(raster, image, r, r + j), bitColour(kSyncWord[static_cast<std::size_t>(j)]))
+                << "row " << r;
+    // The outlined columns are no band: column 0 changes down the rows.
+    int changes = 0;
+    for (std::int64_t r = 21; r < 300; ++r) changes += cellPixel(raster, image, r, 0) != cellPixel(raster, image, r - 1, 0);
+    EXPECT_GT(changes, 50);
+    EXPECT_LT(raster.count(), params.THRESHOLD);
+}
+
+TEST_F(RasterTest, OutlineFramesTheBandColumns)
+{
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    const Raster raster(*bits, params, request(512, 36, 3));
+    const RasterImage image = raster.render();
+    const int left = raster.columnX(0) - kRasterLine;
+    const int right = raster.columnX(19) + 3;
+    EXPECT_EQ(raster.columnX(20), right + kRasterLine);
+    for (const int y : {0, 1, raster.rowY(5), raster.height() - 1}) {
+        EXPECT_EQ(image.pixel(left, y), raster_colour::kOutline) << y;
+        EXPECT_EQ(image.pixel(left + 1, y), raster_colour::kOutline) << y;
+        EXPECT_EQ(image.pixel(right, y), raster_colour::kOutline) << y;
+        EXPECT_EQ(image.pixel(right + 1, y), raster_colour::kOutline) << y;
+    }
+    // Top and bottom lines span the band only.
+    EXPECT_EQ(image.pixel(raster.columnX(10), 0), raster_colour::kOutline);
+    EXPECT_EQ(image.pixel(raster.columnX(10), raster.height() - 1), raster_colour::kOutline);
+    EXPECT_EQ(image.pixel(raster.columnX(30), 0), raster_colour::kBackground);
+    EXPECT_EQ(image.pixel(kRasterMarkWidth + 1, raster.rowY(3)), raster_colour::kBackground); // the gap
+}
+
+TEST_F(RasterTest, MarginMarksFollowTheSearchRules)
+{
+    // Interval 100 from cell 1: frame k starts at 1 + (k - 1) * 100.
+    params.FRAME_ROUNDS = 6;
+    params.EXCLUDE_PAT[0] = "01110101110000100110"; // 3 from the word, 2 from frame 5
+    params.EXCLUDE_PAT[2] = "00000000000000000000";
+    const std::string complement = "01001010001111011000";
+    setWord(*bits, 1, kSyncWord);
+    setWord(*bits, 101, "10110101110000100100"); // 2 errors: a match
+    setWord(*bits, 201, complement);             // no match
+    setWord(*bits, 301, "00000000000000000001"); // 1 error from exclusion 3
+    setWord(*bits, 401, "10110101110000100110"); // 1 error, but exclusion 1 comes first
+    setWord(*bits, 501, "00000000000000000000");
+    setWord(*bits, 601, kSyncWord);
+    setWord(*bits, 701, kSyncWord); // frame 8: past the compared frames
+
+    const Raster raster(*bits, params, request(100, 0, 2, 800));
+    ASSERT_EQ(raster.rows().size(), 8u);
+    const std::vector<RowMark> expected = {RowMark::Reference, RowMark::Match,    RowMark::NoMatch,
+                                           RowMark::Excluded,  RowMark::Excluded, RowMark::Excluded,
+                                           RowMark::Match,     RowMark::Match};
+    for (std::size_t r = 0; r < expected.size(); ++r) EXPECT_EQ(raster.rows()[r].mark, expected[r]) << r;
+    EXPECT_TRUE(raster.rows()[6].compared);
+    EXPECT_FALSE(raster.rows()[7].compared);
+    EXPECT_EQ(raster.count(), 3); // the reference, frames 2 and 7
+
+    const RasterImage image = raster.render();
+    EXPECT_EQ(markPixel(raster, image, 0), raster_colour::kReference);
+    EXPECT_EQ(markPixel(raster, image, 1), raster_colour::kMatch);
+    EXPECT_EQ(markPixel(raster, image, 2), raster_colour::kNoMatch);
+    EXPECT_EQ(markPixel(raster, image, 3), raster_colour::kExcluded);
+    EXPECT_EQ(markPixel(raster, image, 6), raster_colour::kMatch);
+    EXPECT_EQ(markPixel(raster, image, 7), raster_colour::paler(raster_colour::kMatch));
+    EXPECT_NE(raster_colour::paler(raster_colour::kMatch), raster_colour::kMatch);
+
+    // With the exclusions off, the same frames are compared with the reference.
+    RasterRequest off = request(100, 0, 2, 800);
+    off.skipExclusions = true;
+    const Raster plain(*bits, params, off);
+    const std::vector<RowMark> plainExpected = {RowMark::Reference, RowMark::Match,   RowMark::NoMatch,
+                                                RowMark::NoMatch,   RowMark::Match,   RowMark::NoMatch,
+                                                RowMark::Match,     RowMark::Match};
+    for (std::size_t r = 0; r < plainExpected.size(); ++r) EXPECT_EQ(plain.rows()[r].mark, plainExpected[r]) << r;
+    EXPECT_EQ(plain.count(), 4);
+}
+
+class CountingView : public RunView {
+public:
+    std::vector<ReportedCandidate> reported;
+    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
+                           std::int64_t count) override
+    {
+        reported.push_back({interval, index, std::string(pattern), std::string(hex), count});
+    }
+};
+
+TEST_F(RasterTest, CountAgreesWithTheSearch)
+{
+    // Noisy word copies, an exclusion and a short capture, so that some
+    // frames lie past the decoded bits.
+    auto session = std::make_unique<Session>();
+    fillStream(session->bits, 9000, 50, 430, kSyncWord, 5);
+    std::mt19937 rng(11);
+    for (int i = 0; i < 40; ++i) session->bits.set(50 + 430 * (rng() % 20) + rng() % 20, rng() & 1);
+    params.START_SYNC_INTERVAL = 425;
+    params.END_SYNC_INTERVAL = 435;
+    params.THRESHOLD = 2;
+    params.EXCLUDE_PAT[1] = "00110101110000100101"; // 2 from the word: leaves out intact copies
+    ScriptedToolkit toolkit;
+    CountingView view;
+    TempDir dir;
+    ASSERT_TRUE(session->files.result.open(dir.file("r.txt")));
+    ASSERT_TRUE(SearchSync(*session, params, toolkit, view));
+    session->files.result.close();
+    ASSERT_FALSE(view.reported.empty());
+    for (const ReportedCandidate& c : view.reported) {
+        const Raster raster(session->bits, params, request(c.interval, c.index, 1, 9000));
+        EXPECT_EQ(raster.count(), c.count) << c.interval << "/" << c.index;
+        EXPECT_EQ(raster.referencePattern(), c.pattern);
+        EXPECT_EQ(raster.referenceHex(), c.hex);
+    }
+}
+
+TEST_F(RasterTest, CellsWithoutDecodedBitsHaveTheirOwnColour)
+{
+    fillStream(*bits, 1000, 1, 100, kSyncWord);
+    // Bits left from an earlier input past the decoded 1000 are not shown as data.
+    for (std::int64_t p = 1001; p <= 2000; ++p) bits->set(p, 1);
+    params.FRAME_ROUNDS = 15;
+    const Raster raster(*bits, params, request(100, 50, 1, 1000));
+    // Frames compared by the search reach past the data: 16 rows from cell 51.
+    ASSERT_EQ(raster.rows().size(), 16u);
+    const RasterImage image = raster.render();
+    EXPECT_EQ(cellPixel(raster, image, 9, 49), bitColour(static_cast<char>('0' + bits->get(1000))));
+    EXPECT_EQ(cellPixel(raster, image, 9, 50), raster_colour::kNoData); // cell 1001
+    EXPECT_EQ(cellPixel(raster, image, 15, 0), raster_colour::kNoData);
+
+    // Nudged before the first decoded bit: cell 0 and below hold no data.
+    const Raster early(*bits, params, request(100, -3, 1, 1000));
+    const RasterImage earlyImage = early.render();
+    EXPECT_EQ(cellPixel(early, earlyImage, 0, 0), raster_colour::kNoData); // cell -2
+    EXPECT_EQ(cellPixel(early, earlyImage, 0, 2), raster_colour::kNoData); // cell 0
+    EXPECT_EQ(cellPixel(early, earlyImage, 0, 3), bitColour(static_cast<char>('0' + bits->get(1))));
+}
+
+TEST_F(RasterTest, RowsCoverTheWholeDecodedInput)
+{
+    const Raster raster(*bits, params, request(700, 0, 1, 200000));
+    // 200000 bits from cell 1 in rows of 700: 286 rows, the last one partial.
+    EXPECT_EQ(raster.rows().size(), 286u);
+    EXPECT_EQ(raster.rows().back().firstCell, 1 + 285 * 700);
+    // Unknown length: only the compared frames.
+    const Raster unknown(*bits, params, request(700, 0, 1, 0));
+    EXPECT_EQ(unknown.rows().size(), 21u);
+}
+
+TEST_F(RasterTest, LayoutAndCellLookupAgree)
+{
+    const Raster raster(*bits, params, request(300, 10, 4, 200000));
+    EXPECT_EQ(raster.width(), kRasterMarkWidth + kRasterGap + 2 * kRasterLine + 300 * 4);
+    EXPECT_EQ(raster.height(), 2 * kRasterLine + static_cast<int>(raster.rows().size()) * 4);
+    for (const std::int64_t column : {0, 19, 20, 299}) {
+        for (const std::int64_t row : {0, 7}) {
+            const auto cell = raster.cellAt(raster.columnX(column) + 3, raster.rowY(row) + 3);
+            ASSERT_TRUE(cell.has_value());
+            EXPECT_EQ(cell->row, row);
+            EXPECT_EQ(cell->column, column);
+            EXPECT_EQ(cell->position, 1 + 10 + row * 300 + column);
+        }
+    }
+    EXPECT_FALSE(raster.cellAt(1, raster.rowY(2)).has_value());                 // margin
+    EXPECT_FALSE(raster.cellAt(raster.columnX(20) - 1, raster.rowY(2)).has_value()); // outline
+    EXPECT_FALSE(raster.cellAt(raster.columnX(5), 0).has_value());              // top line
+    EXPECT_FALSE(raster.cellAt(raster.width(), raster.rowY(2)).has_value());
+}
+
+TEST_F(RasterTest, PartialRenderIsAPieceOfTheWhole)
+{
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    const Raster raster(*bits, params, request(512, 36, 3));
+    const RasterImage whole = raster.render();
+    struct Piece {
+        int left, top, w, h;
+    };
+    for (const Piece& p : {Piece{0, 0, whole.width, 10}, Piece{5, 7, 100, 50}, Piece{whole.width - 30, 400, 100, 9},
+                           Piece{-20, whole.height - 5, 60, 40}}) {
+        const RasterImage part = raster.render(p.left, p.top, p.w, p.h);
+        const int x0 = std::max(p.left, 0);
+        ASSERT_EQ(part.width, std::min(p.left + p.w, whole.width) - x0);
+        ASSERT_EQ(part.height, std::min(p.top + p.h, whole.height) - p.top);
+        for (int y = 0; y < part.height; ++y)
+            for (int x = 0; x < part.width; ++x)
+                ASSERT_EQ(part.pixel(x, y), whole.pixel(x0 + x, p.top + y)) << x << "," << y;
+    }
+    EXPECT_TRUE(raster.render(0, whole.height, whole.width, 5).empty());
+    EXPECT_TRUE(raster.render(whole.width, 0, 5, 5).empty());
+}
+
+TEST_F(RasterTest, OutOfRangeRequestsRenderNothing)
+{
+    for (const RasterRequest& r : {request(0, 0), request(-5, 0), request(kBitBufferCells + 1, 0), request(512, 0, 0),
+                                   request(512, 0, kMaxRasterCellSize + 1), request(512, 10000000)}) {
+        const Raster raster(*bits, params, r);
+        EXPECT_FALSE(raster.valid());
+        EXPECT_TRUE(raster.rows().empty());
+        EXPECT_TRUE(raster.render().empty());
+    }
+    // A whole picture past the pixel bound is refused, a slice of it is not.
+    const Raster huge(*bits, params, request(1, 0, kMaxRasterCellSize, 200000));
+    ASSERT_TRUE(huge.valid());
+    EXPECT_TRUE(huge.render().empty());
+    EXPECT_EQ(huge.render(0, 0, huge.width(), 64).height, 64);
+}
+
+TEST_F(RasterTest, BandNarrowerThanASyncWordWiderThanTheInterval)
+{
+    params.SYNC_BIT_SIZE = 64;
+    const Raster raster(*bits, params, request(40, 0, 1, 1000));
+    EXPECT_EQ(raster.bandColumns(), 40);
+    EXPECT_EQ(raster.width(), kRasterMarkWidth + kRasterGap + 2 * kRasterLine + 40);
+    const RasterImage image = raster.render();
+    EXPECT_EQ(image.pixel(raster.width() - 1, raster.rowY(1)), raster_colour::kOutline);
+}
+
+// The sample capture, as the batch program and the window run it.
+class CollectingView : public RunView {
+public:
+    std::vector<ReportedCandidate> results;
+    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
+                           std::int64_t count) override
+    {
+        results.push_back({interval, index, std::string(pattern), std::string(hex), count});
+    }
+};
+
+TEST(SampleCapture, SummaryLeadsWithTheFrameAndItsRasterShowsAStraightBand)
+{
+    const std::filesystem::path examples =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+    TempDir dir;
+    auto session = std::make_unique<Session>();
+    ResetParameters(session->params);
+    session->inputPath = (examples / "sample.txt").string();
+    session->resultPath = dir.file("Rsample.txt");
+    ScriptedToolkit toolkit;
+    CollectingView view;
+    ASSERT_TRUE(RunAnalysis(*session, toolkit, view)) << (toolkit.messages.empty() ? "" : toolkit.messages[0].text);
+    EXPECT_EQ(session->decodedBits, 200000);
+
+    const auto groups = summariseCandidates(view.results, session->params);
+    ASSERT_FALSE(groups.empty());
+    const SummaryGroup& top = groups.front();
+    EXPECT_EQ(top.best.interval, 512);
+    EXPECT_EQ(top.best.index, 36);
+    EXPECT_EQ(top.best.pattern, kSyncWord);
+    EXPECT_EQ(top.best.hex, "B5C27");
+    EXPECT_EQ(top.rows, static_cast<std::int64_t>(view.results.size()));
+
+    RasterRequest request;
+    request.interval = top.best.interval;
+    request.offset = top.best.index;
+    request.cellSize = kDefaultRasterCellSize;
+    request.decodedBits = session->decodedBits;
+    const Raster raster(session->bits, session->params, request);
+    EXPECT_EQ(raster.count(), top.best.count);
+    const RasterImage image = raster.render();
+    ASSERT_FALSE(image.empty());
+
+    // The band: the band columns of most rows show the word exactly, and
+    // each row's mark agrees with what its band pixels show: a match within
+    // two errors of the word, no match beyond (the sample has no exclusions).
+    std::size_t intact = 0;
+    for (std::size_t r = 1; r < raster.rows().size(); ++r) {
+        int errors = 0;
+        for (std::int64_t c = 0; c < 20; ++c)
+            errors += image.pixel(raster.columnX(c), raster.rowY(static_cast<std::int64_t>(r))) !=
+                      bitColour(kSyncWord[static_cast<std::size_t>(c)]);
+        intact += errors == 0;
+        EXPECT_EQ(raster.rows()[r].mark, errors <= 2 ? RowMark::Match : RowMark::NoMatch) << "row " << r;
+    }
+    EXPECT_GE(intact, raster.rows().size() * 8 / 10);
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+// Shoots the raster viewer after a run, for the documentation:
+//   morvelan_raster_screenshot INPUT OUTPUT.png [INTERVAL OFFSET]
+// Runs INPUT with the reset values, opens the viewer on the top group of the
+// summary (or on INTERVAL/OFFSET) and saves the window as it is drawn.
+#include "common/toolkit.h"
+#include "engine/parameters.h"
+#include "engine/reported_candidate.h"
+#include "engine/run_view.h"
+#include "engine/session.h"
+#include "files/run_analysis.h"
+#include "ui/raster_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+class UnattendedToolkit : public morvelan::Toolkit {
+public:
+    morvelan::Answer showMessage(std::string_view text, std::string_view, morvelan::Buttons) override
+    {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+        return morvelan::Answer::Ok;
+    }
+    void yield() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
+};
+
+class Collector : public morvelan::RunView {
+public:
+    std::vector<morvelan::ReportedCandidate> results;
+    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
+                           std::int64_t count) override
+    {
+        results.push_back({interval, index, std::string(pattern), std::string(hex), count});
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: %s INPUT OUTPUT.png [INTERVAL OFFSET]\n", argv[0]);
+        return 2;
+    }
+    QTemporaryDir work;
+    auto session = std::make_unique<morvelan::Session>();
+    morvelan::ResetParameters(session->params);
+    session->inputPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
+    session->resultPath = QDir(work.path()).filePath(QStringLiteral("R.txt")).toStdString();
+    UnattendedToolkit toolkit;
+    Collector collector;
+    if (!morvelan::RunAnalysis(*session, toolkit, collector)) return 1;
+
+    morvelan::RasterWindow window(morvelan::makeRasterSource(*session, session->params, collector.results), &toolkit);
+    if (argc == 5) window.showCandidate(std::atoll(argv[3]), std::atoll(argv[4]));
+    window.resize(1100, 640);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    QTest::qWait(200);
+    return window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+}

@@ -1,0 +1,139 @@
+#pragma once
+// Drives the real window through its widgets, with a scripted toolkit in
+// place of message boxes and dialogs, and a settings file in a temp folder.
+#include "engine/session.h"
+#include "support/scripted_toolkit.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Readable values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace morvelan::testing {
+
+// The reset values, as the installed settings file holds them.
+inline const std::map<std::string, std::string> kDefaultSettings = {
+    {"START_SYNC_INTERVAL", "300"}, {"END_SYNC_INTERVAL", "700"}, {"SYNC_BIT_SIZE", "20"},
+    {"ALLOW_ERR_BITS", "2"},        {"IGNORE_START_BITS", "0"},   {"FRAME_ROUNDS", "20"},
+    {"BUF_SIZE", "300000"},         {"THRESHOLD", "10"},
+};
+
+inline std::string settingsText(const std::map<std::string, std::string>& keys)
+{
+    std::string text = "[Morvelan]\r\n";
+    for (const auto& [key, value] : keys) text += key + "=" + value + "\r\n";
+    return text;
+}
+
+inline std::map<std::string, std::string> defaultsWith(const std::map<std::string, std::string>& changes)
+{
+    auto keys = kDefaultSettings;
+    for (const auto& [key, value] : changes) keys[key] = value;
+    return keys;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    ScriptedToolkit toolkit;
+    std::unique_ptr<MainWindow> window;
+
+    std::string settingsPath() const { return dir.file("Morvelan.ini"); }
+
+    // Writes the settings file (unless keys is null) and opens the window.
+    void openWindow(const std::map<std::string, std::string>* keys = &kDefaultSettings)
+    {
+        if (keys) dir.write("Morvelan.ini", settingsText(*keys));
+        window = std::make_unique<MainWindow>(*session, toolkit, settingsPath());
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void openWindowWith(const std::map<std::string, std::string>& changes)
+    {
+        const auto keys = defaultsWith(changes);
+        openWindow(&keys);
+    }
+
+    QLineEdit* field(const char* name) const { return find<QLineEdit>(name); }
+    QPushButton* button(const char* name) const { return find<QPushButton>(name); }
+    QCheckBox* checkBox(const char* name) const { return find<QCheckBox>(name); }
+    QPlainTextEdit* resultList() const { return find<QPlainTextEdit>("txtResult"); }
+    QProgressBar* progressBar() const { return find<QProgressBar>("ProgressBar1"); }
+    QString text(const char* fieldName) const { return field(fieldName)->text(); }
+
+    template <class W>
+    W* find(const char* name) const
+    {
+        W* w = window->findChild<W*>(QString::fromUtf8(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    // Puts the focus into a field, replaces its text, and leaves it with Tab.
+    void typeAndLeave(const char* fieldName, const QString& newText)
+    {
+        QLineEdit* f = field(fieldName);
+        f->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(f->hasFocus()) << fieldName;
+        f->setText(newText);
+        QTest::keyClick(f, Qt::Key_Tab);
+        ASSERT_FALSE(f->hasFocus()) << fieldName;
+    }
+
+    void click(const char* buttonName) { QTest::mouseClick(find<QAbstractButton>(buttonName), Qt::LeftButton); }
+
+    // Chooses a file with the browse command.
+    void browse(const std::string& path)
+    {
+        toolkit.fileChoices.push_back(path);
+        click("cmd入力ファイル");
+    }
+
+    // Browses to `path` and runs, confirming the start.
+    void runOn(const std::string& path)
+    {
+        browse(path);
+        toolkit.answers.push_back(Answer::Ok);
+        click("cmd実行");
+    }
+
+    std::vector<QString> resultLines() const
+    {
+        const QString all = resultList()->toPlainText();
+        if (all.isEmpty()) return {};
+        const QStringList lines = all.split(QLatin1Char('\n'));
+        return std::vector<QString>(lines.begin(), lines.end());
+    }
+};
+
+inline RecordedMessage appMessage(std::string text)
+{
+    return {std::move(text), "", Buttons::Ok};
+}
+inline RecordedMessage confirmMessage(std::string text, Buttons buttons = Buttons::Ok)
+{
+    return {std::move(text), "確認", buttons};
+}
+
+} // namespace morvelan::testing
