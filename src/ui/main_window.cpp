@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "ui/file_selection.h"
 #include "ui/qt_text.h"
+#include "ui/raster_window.h"
 #include "ui/result_list.h"
 #include "ui/window_fonts.h"
 #include "ui/window_messages.h"
@@ -13,6 +14,8 @@
 
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QMouseEvent>
+#include <QTextBlock>
 
 namespace morvelan {
 
@@ -38,6 +41,7 @@ MainWindow::MainWindow(Session& session, Toolkit& toolkit, std::string settingsP
         {ui_->txtIgnoreStartBits, ParameterField::IgnoreStartBits},
     }};
     for (const ParameterFieldBinding& f : fields_) f.widget->installEventFilter(this);
+    ui_->txtResult->viewport()->installEventFilter(this);
     connectCommands();
     startUp();
 }
@@ -170,8 +174,21 @@ void MainWindow::resetToDefaults()
     repaint();
 }
 
+void MainWindow::openRasterAt(const QPoint& position)
+{
+    if (running_) return; // the viewer folds a finished run
+    const QString line = ui_->txtResult->cursorForPosition(position).block().text();
+    const ReportedCandidate* candidate = findReportedCandidate(toStdString(line), runResults_);
+    if (candidate == nullptr) return;
+    openRasterWindow(this, session_, runParams_, candidate->interval, candidate->index, runResults_, &toolkit_);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ui_->txtResult->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        openRasterAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusOut && !destroying_) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Another window taking the focus (a message box, another program)

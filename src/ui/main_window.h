@@ -3,6 +3,8 @@
 // fields with their live counters, the progress bar, the result list and the
 // command buttons. Its commands are Run, Abort, Quit, browse, save and reset;
 // leaving a parameter field runs that field's check first.
+#include "engine/parameters.h"
+#include "engine/reported_candidate.h"
 #include "engine/run_view.h"
 #include "ui/field_checks.h"
 
@@ -11,8 +13,10 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QLineEdit;
+class QPoint;
 
 namespace Ui {
 class MainWindow;
@@ -48,6 +52,8 @@ public:
     void clearResults() override;
     void appendResultLine(std::string_view line) override;
     void showFoundCount(std::int32_t count) override;
+    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
+                           std::int64_t count) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +82,10 @@ private:
     // lines and notices a declined close.
     void onRunPosition();
 
+    // A double-click on a result line opens the raster viewer folded at
+    // that line's candidate.
+    void openRasterAt(const QPoint& position);
+
     void checkField(QLineEdit* field, ParameterField which);
     void setFieldNumber(QLineEdit* field, std::int32_t value);
 
@@ -90,6 +100,10 @@ private:
     // asked to stop and the window closes once it has ended.
     bool closeRequested_ = false;
     bool destroying_ = false;
+    // What the last run reported and the parameters it ran with, for the
+    // raster viewer; the result list itself keeps only its newest lines.
+    std::vector<ReportedCandidate> runResults_;
+    AnalysisParameters runParams_;
 };
 
 } // namespace morvelan

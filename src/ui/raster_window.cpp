@@ -313,9 +313,9 @@ void RasterWindow::exportPng()
 
 RasterWindow* openRasterWindow(QWidget* parent, const Session& session, const AnalysisParameters& params,
                                std::int64_t interval, std::int64_t offset,
-                               const std::vector<ReportedCandidate>& results)
+                               const std::vector<ReportedCandidate>& results, Toolkit* toolkit)
 {
-    auto* window = new RasterWindow(makeRasterSource(session, params, results), nullptr, parent);
+    auto* window = new RasterWindow(makeRasterSource(session, params, results), toolkit, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->showCandidate(interval, offset);
     window->show();

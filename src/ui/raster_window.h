@@ -101,8 +101,9 @@ private:
 
 // The one call the main window needs: opens a viewer of its own (a separate
 // top-level window, deleted when closed) on a copy of the session's data.
+// Message boxes and the save dialog go through `toolkit` when one is given.
 RasterWindow* openRasterWindow(QWidget* parent, const Session& session, const AnalysisParameters& params,
                                std::int64_t interval, std::int64_t offset,
-                               const std::vector<ReportedCandidate>& results);
+                               const std::vector<ReportedCandidate>& results, Toolkit* toolkit = nullptr);
 
 } // namespace morvelan

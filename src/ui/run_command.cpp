@@ -44,6 +44,7 @@ void MainWindow::runCommand()
     session_.options.lfInput = ui_->chkUNIX系LFファイルを対象とする->checkState() == Qt::Checked;
 
     running_ = true;
+    runParams_ = session_.params; // the copy the run takes at its start
     const bool succeeded = RunAnalysis(session_, toolkit_, *this);
     running_ = false;
     results_->flush();
@@ -117,6 +118,7 @@ void MainWindow::showIndex(std::int32_t index)
 
 void MainWindow::clearResults()
 {
+    runResults_.clear();
     results_->clear();
     ui_->txtResult->repaint();
 }
@@ -124,6 +126,12 @@ void MainWindow::clearResults()
 void MainWindow::appendResultLine(std::string_view line)
 {
     results_->append(line);
+}
+
+void MainWindow::candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern,
+                                   std::string_view hex, std::int64_t count)
+{
+    runResults_.push_back({interval, index, std::string(pattern), std::string(hex), count});
 }
 
 void MainWindow::showFoundCount(std::int32_t count)

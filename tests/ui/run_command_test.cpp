@@ -1,6 +1,10 @@
 // The Run command: its checks, the running state, the run's display, the
 // two endings, Abort, and closing the window while a run goes on.
 #include "generated_capture.h"
+#include "ui/raster_window.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
 #include "window_fixture.h"
 
 #include <QCloseEvent>
@@ -339,6 +343,35 @@ TEST_F(RunCommandTest, DecliningTheAbortAfterACloseKeepsTheWindowAndTheRun)
     toolkit.onYield = nullptr;
     click("cmd終了");
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(RunCommandTest, DoubleClickOnAResultLineOpensTheRasterAtItsCandidate)
+{
+    openWindowWith(kSmallRun);
+    runOn(smallInput());
+    const std::string resultBefore = readBytes(dir.file("Rin.txt"));
+    ASSERT_EQ(window->findChild<RasterWindow*>(), nullptr);
+
+    QWidget* viewport = resultList()->viewport();
+    const QPoint onFirstLine = resultList()->cursorRect(QTextCursor(resultList()->document())).center();
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, onFirstLine);
+
+    auto* raster = window->findChild<RasterWindow*>();
+    ASSERT_NE(raster, nullptr);
+    EXPECT_TRUE(raster->isWindow());
+    EXPECT_TRUE(raster->windowTitle().contains(QStringLiteral("インターバル 128　オフセット 10"))) << raster->windowTitle().toStdString();
+    EXPECT_TRUE(raster->windowTitle().contains(QStringLiteral("10110101110000100111(B5C27)")));
+    // The main window and its Result file stay as the run left them.
+    EXPECT_EQ(resultLines(), std::vector<QString>{kSmallRunLine});
+    EXPECT_EQ(readBytes(dir.file("Rin.txt")), resultBefore);
+    raster->close();
+}
+
+TEST_F(RunCommandTest, DoubleClickBesideTheLinesOpensNothing)
+{
+    openWindowWith(kSmallRun);
+    QTest::mouseDClick(resultList()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(window->findChild<RasterWindow*>(), nullptr);
 }
 
 } // namespace
