@@ -5,6 +5,7 @@
 //   B3: an all-zero stream with the reset values: every candidate is
 //       reported, so this measures how fast rows reach the Result file.
 #include "common/toolkit.h"
+#include "support/counting_toolkit.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
@@ -28,19 +29,6 @@ using namespace morvelan;
 
 namespace {
 
-class SilentToolkit : public Toolkit {
-public:
-    int messages = 0;
-    Answer showMessage(std::string_view, std::string_view, Buttons) override
-    {
-        ++messages;
-        return Answer::Ok;
-    }
-    void yield() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
-};
-
 std::string scratchFile(const char* name)
 {
     return (std::filesystem::temp_directory_path() / name).string();
@@ -52,7 +40,7 @@ void BM_B1_SamplePipeline(benchmark::State& state)
     ResetParameters(session.params);
     session.inputPath = std::string(MORVELAN_EXAMPLES) + "/sample.txt";
     session.resultPath = scratchFile("morvelan-bench-b1.txt");
-    SilentToolkit toolkit;
+    testing::CountingToolkit toolkit;
     RunView view;
     for (auto _ : state) {
         session.foundCount = 0;
@@ -71,7 +59,7 @@ Session& sampleSession()
         ResetParameters(s.params);
         s.inputPath = std::string(MORVELAN_EXAMPLES) + "/sample.txt";
         s.resultPath = scratchFile("morvelan-bench-b1-read.txt");
-        SilentToolkit toolkit;
+        testing::CountingToolkit toolkit;
         if (!OpenRunFiles(s, s.params, toolkit) || !ReadInputFile(s, toolkit)) std::abort();
         s.files.closeBoth();
         return owned;
@@ -82,7 +70,7 @@ Session& sampleSession()
 void BM_B1_SampleSearchOnly(benchmark::State& state)
 {
     Session& session = sampleSession();
-    SilentToolkit toolkit;
+    testing::CountingToolkit toolkit;
     RunView view;
     for (auto _ : state) {
         session.files.result.open(scratchFile("morvelan-bench-b1-search.txt"));
@@ -99,7 +87,7 @@ BENCHMARK(BM_B1_SampleSearchOnly)->Unit(benchmark::kMillisecond);
 void BM_B1_SampleSearchReference(benchmark::State& state)
 {
     Session& session = sampleSession();
-    SilentToolkit toolkit;
+    testing::CountingToolkit toolkit;
     std::int32_t found = 0;
     for (auto _ : state) {
         found = testing::ReferenceSearchSync(session.bits, session.params, false, toolkit).found;
@@ -122,7 +110,7 @@ void BM_B2_RandomWideSearch(benchmark::State& state)
     params.FRAME_ROUNDS = 150;
     params.THRESHOLD = 150;
     params.BUF_SIZE = 300000;
-    SilentToolkit toolkit;
+    testing::CountingToolkit toolkit;
     RunView view;
     for (auto _ : state) {
         session.files.result.open(scratchFile("morvelan-bench-b2.txt"));
@@ -139,7 +127,7 @@ void BM_B3_AllZeroEveryRowWritten(benchmark::State& state)
     Session session; // the Bit buffer starts all zero
     AnalysisParameters params;
     ResetParameters(params);
-    SilentToolkit toolkit;
+    testing::CountingToolkit toolkit;
     RunView view;
     const std::string path = scratchFile("morvelan-bench-b3.txt");
     std::int64_t bytes = 0;

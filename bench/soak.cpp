@@ -3,6 +3,7 @@
 // Result file is complete and that memory stays flat; prints the largest
 // resident set size seen over the first and over the last hundred runs.
 #include "common/toolkit.h"
+#include "support/counting_toolkit.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
 #include "engine/session.h"
@@ -21,19 +22,6 @@
 using namespace morvelan;
 
 namespace {
-
-class CountingToolkit : public Toolkit {
-public:
-    long messages = 0;
-    Answer showMessage(std::string_view, std::string_view, Buttons) override
-    {
-        ++messages;
-        return Answer::Ok;
-    }
-    void yield() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
-};
 
 class LineCounter : public RunView {
 public:
@@ -84,7 +72,7 @@ int main(int argc, char** argv)
         session.inputPath = input;
         session.resultPath = (dir / "Rin.txt").string();
         session.foundCount = 0;
-        CountingToolkit toolkit;
+        testing::CountingToolkit toolkit;
         LineCounter view;
         const bool ok = RunAnalysis(session, toolkit, view);
 

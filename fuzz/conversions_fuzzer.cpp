@@ -2,7 +2,7 @@
 #include "common/cp932.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"
-#include "fuzz_toolkit.h"
+#include "support/counting_toolkit.h"
 
 #include <cstdlib>
 #include <string>
@@ -12,7 +12,7 @@ using namespace morvelan;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    fuzzing::CountingToolkit toolkit;
+    testing::CountingToolkit toolkit;
 
     const std::int32_t v = hexconv(toolkit, text);
     if (!((v >= 0 && v <= 15 && toolkit.messages == 0) || (v == kBadHexDigit && toolkit.messages == 1))) std::abort();

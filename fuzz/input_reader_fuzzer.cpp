@@ -3,7 +3,7 @@
 #include "engine/session.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"
-#include "fuzz_toolkit.h"
+#include "support/counting_toolkit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     session.resultPath = "/dev/null";
     session.options.skipHeaderCheck = (data[0] & 1) != 0;
     session.options.lfInput = (data[0] & 2) != 0;
-    fuzzing::CountingToolkit toolkit;
+    testing::CountingToolkit toolkit;
     AnalysisParameters params;
     if (OpenRunFiles(session, params, toolkit) && ReadInputFile(session, toolkit)) {
         // Every cell holds the number 0 or 1. Each input byte yields at most

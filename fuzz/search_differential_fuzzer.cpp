@@ -6,6 +6,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "engine/session.h"
+#include "support/scripted_toolkit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,25 +21,6 @@
 using namespace morvelan;
 
 namespace {
-
-struct Message {
-    std::string text, caption;
-    Buttons buttons;
-    bool operator==(const Message&) const = default;
-};
-
-class RecordingToolkit : public Toolkit {
-public:
-    std::vector<Message> messages;
-    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
-    {
-        messages.push_back({std::string(text), std::string(caption), buttons});
-        return Answer::Ok;
-    }
-    void yield() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
-};
 
 class LineCollector : public RunView {
 public:
@@ -112,14 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < stream.size() * 8; ++i)
         session.bits.set(origin + static_cast<std::int64_t>(i), (static_cast<unsigned char>(stream[i / 8]) >> (7 - i % 8)) & 1);
 
-    RecordingToolkit engineToolkit;
+    testing::ScriptedToolkit engineToolkit;
     LineCollector view;
     const std::string path = resultPath();
     if (!session.files.result.open(path)) return 0;
     const bool ok = SearchSync(session, p, engineToolkit, view);
     session.files.result.close();
 
-    RecordingToolkit referenceToolkit;
+    testing::ScriptedToolkit referenceToolkit;
     const auto expected = testing::ReferenceSearchSync(session.bits, p, session.options.skipExclusions, referenceToolkit);
     std::string expectedRows;
     for (const auto& row : expected.rows) expectedRows += row;

@@ -1,7 +1,7 @@
 // The settings reader and the profile layer's write on arbitrary files, and
 // the settings number syntax on arbitrary text. A save must keep every byte
 // of the file that does not belong to the keys it writes.
-#include "fuzz_toolkit.h"
+#include "support/counting_toolkit.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
 
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
-    fuzzing::CountingToolkit toolkit;
+    testing::CountingToolkit toolkit;
     AnalysisParameters params;
     ReadSettings(params, path, toolkit);
 

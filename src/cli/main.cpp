@@ -99,7 +99,7 @@ int main(int argc, char** argv)
 
     // Like the Run command: check the input before anything is opened.
     if (!FileHasData(session.inputPath)) {
-        std::cerr << "入力ファイルを開けません。" << '\n';
+        std::cerr << kMsgCannotOpenInputFile << '\n';
         return 1;
     }
 
@@ -112,6 +112,6 @@ int main(int argc, char** argv)
     session.files.closeBoth();
     const bool reported = report.finish(session, ok, cli::stderrSink());
     std::cout.flush();
-    std::cerr << (ok ? "処理を終了しました。" : "処理を中断しました。") << '\n';
+    std::cerr << (ok ? kMsgRunFinished : kMsgRunInterrupted) << '\n';
     return ok && reported ? 0 : 1;
 }

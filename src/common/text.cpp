@@ -26,27 +26,31 @@ std::string NullToTrimmedText(OptionalText value)
     return std::string(s.substr(first, last - first + 1));
 }
 
-std::optional<std::int32_t> NullToNumber(OptionalText value)
+std::optional<double> ParseDecimal(std::string_view text)
 {
-    const std::string text = NullToTrimmedText(value);
-    if (text.empty()) return 0;
-
-    // Accepted: optional sign, digits with an optional fraction, optional
-    // exponent. from_chars takes no leading '+', so the sign is handled here.
-    std::string_view s = text;
+    const std::string trimmed = NullToTrimmedText(text);
+    if (trimmed.empty()) return 0.0;
+    // from_chars takes no leading '+', so the sign is handled here; the
+    // first-character test keeps out "inf" and "nan".
+    std::string_view s = trimmed;
     bool negative = false;
     if (s.front() == '+' || s.front() == '-') {
         negative = s.front() == '-';
         s.remove_prefix(1);
     }
-    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '.'))
-        return std::nullopt;
+    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '.')) return std::nullopt;
     double number = 0.0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), number, std::chars_format::general);
     if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    if (negative) number = -number;
+    return negative ? -number : number;
+}
 
-    const double rounded = std::nearbyint(number); // default rounding: half to even
+std::optional<std::int32_t> NullToNumber(OptionalText value)
+{
+    if (!value) return 0;
+    const std::optional<double> number = ParseDecimal(*value);
+    if (!number) return std::nullopt;
+    const double rounded = std::nearbyint(*number); // default rounding: half to even
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return std::nullopt;
     return static_cast<std::int32_t>(rounded);
 }

@@ -14,6 +14,10 @@ using OptionalText = std::optional<std::string_view>;
 std::string NullToText(OptionalText value);
 // Removes leading and trailing U+0020 only; inner spaces stay.
 std::string NullToTrimmedText(OptionalText value);
+// The decimal number a trimmed text spells: optional sign, digits with an
+// optional fraction, optional exponent; blank gives 0. nullopt when the
+// text is anything else.
+std::optional<double> ParseDecimal(std::string_view text);
 // Absent or blank gives 0; otherwise the number rounded half to even.
 // nullopt reports a conversion failure: not a number, or outside 32 bits.
 std::optional<std::int32_t> NullToNumber(OptionalText value);

@@ -1,6 +1,14 @@
 #pragma once
 // The run pipeline shared by the window and the batch program.
+#include <string_view>
+
 namespace morvelan {
+
+// How a run ends, as the Run command reports it, and its refusal of an input
+// that is missing or empty.
+inline constexpr std::string_view kMsgRunFinished = "処理を終了しました。";
+inline constexpr std::string_view kMsgRunInterrupted = "処理を中断しました。";
+inline constexpr std::string_view kMsgCannotOpenInputFile = "入力ファイルを開けません。";
 
 class RunView;
 class Session;

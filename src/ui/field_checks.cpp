@@ -4,11 +4,8 @@
 #include "common/toolkit.h"
 #include "engine/parameters.h"
 
-#include <charconv>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <system_error>
 
 namespace morvelan {
 namespace {
@@ -34,25 +31,6 @@ std::int32_t& parameterOf(ParameterField field, AnalysisParameters& p)
     case ParameterField::IgnoreStartBits: return p.IGNORE_START_BITS;
     }
     return p.START_SYNC_INTERVAL; // not reached: every field is listed above
-}
-
-// The same number syntax as NullToNumber, without the rounding.
-std::optional<double> decimalValue(std::string_view text)
-{
-    const std::string trimmed = NullToTrimmedText(text);
-    if (trimmed.empty()) return 0.0;
-    std::string_view s = trimmed;
-    bool negative = false;
-    if (s.front() == '+' || s.front() == '-') {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    // Rejects "inf" and "nan", which from_chars would take.
-    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '.')) return std::nullopt;
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return negative ? -value : value;
 }
 
 // Rounds half to even (the default rounding mode) into 32 bits, if it fits.
@@ -90,7 +68,7 @@ void correct(FieldCheckOutcome& out, std::int32_t& target, std::int32_t value)
 
 std::string ThresholdGuide(std::string_view frameRoundsText)
 {
-    const double guide = std::trunc(decimalValue(frameRoundsText).value_or(0.0) * kGuideFactor);
+    const double guide = std::trunc(ParseDecimal(frameRoundsText).value_or(0.0) * kGuideFactor);
     if (guide == 0.0) return "0"; // no "-0" for small negative counts
     char buffer[400];
     std::snprintf(buffer, sizeof buffer, "%.0f", guide);

@@ -1,8 +1,9 @@
 #pragma once
-// A toolkit for fuzz targets: counts messages, answers OK, never blocks.
+// A toolkit that counts messages, answers OK and never blocks: for fuzz
+// targets, benchmarks and the soak run, where nobody reads the messages.
 #include "common/toolkit.h"
 
-namespace morvelan::fuzzing {
+namespace morvelan::testing {
 
 class CountingToolkit : public Toolkit {
 public:
@@ -17,4 +18,4 @@ public:
     std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
 };
 
-} // namespace morvelan::fuzzing
+} // namespace morvelan::testing
