@@ -6,24 +6,6 @@
 
 using namespace morvelan;
 
-TEST(AnalysisParameters, StartAsZeroAndEmpty)
-{
-    const AnalysisParameters p;
-    EXPECT_EQ(p.START_SYNC_INTERVAL, 0);
-    EXPECT_EQ(p.END_SYNC_INTERVAL, 0);
-    EXPECT_EQ(p.SYNC_BIT_SIZE, 0);
-    EXPECT_EQ(p.ALLOW_ERR_BITS, 0);
-    EXPECT_EQ(p.IGNORE_START_BITS, 0);
-    EXPECT_EQ(p.FRAME_ROUNDS, 0);
-    EXPECT_EQ(p.BUF_SIZE, 0);
-    EXPECT_EQ(p.THRESHOLD, 0);
-    for (const std::string& pattern : p.EXCLUDE_PAT) EXPECT_EQ(pattern, "");
-    EXPECT_EQ(p.USER_ID, "");
-    EXPECT_EQ(p.PASSWORD, "");
-    EXPECT_EQ(p.PASSWORD_ENC, 0);
-    EXPECT_EQ(p.RES_OUT_PATH, "");
-}
-
 TEST(ResetParameters, SetsTheEightNumbersAndKeepsEverythingElse)
 {
     AnalysisParameters p;
@@ -129,18 +111,4 @@ TEST(ParameterRanges, ThresholdRunsFromTwoToTheFrameCount)
     EXPECT_TRUE(isValidThreshold(20, 20));
     EXPECT_FALSE(isValidThreshold(21, 20));
     EXPECT_FALSE(isValidThreshold(2, 1));
-}
-
-TEST(ParameterMessages, TextsAreExact)
-{
-    EXPECT_EQ(kMsgStartSyncInterval, "エラー：開始インターバル値は100～2000です。");
-    EXPECT_EQ(kMsgEndSyncInterval, "エラー：バッファサイズを超えるビットは処理できません。");
-    EXPECT_EQ(kMsgSyncBitSize, "同期ビット数は4,8,12,16,20,24,28,32,36,40,44,48,52,56,60,64のいずれかです。");
-    EXPECT_EQ(kMsgAllowErrBits, "エラー：エラー許容ビット数は0～15です。");
-    EXPECT_EQ(kMsgIgnoreStartBits, "エラー：初期無視ビット数の値は0～100です。");
-    EXPECT_EQ(kMsgFrameRounds, "フレーム数は5～200の範囲です。");
-    EXPECT_EQ(kMsgBufSize, "エラー：バッファサイズは50000以上です。");
-    EXPECT_EQ(kMsgThreshold, "エラー：出力しきい値はフレーム数を超えられません。");
-    // The wave in the ranges is U+FF5E, the full-width tilde.
-    EXPECT_NE(kMsgStartSyncInterval.find("\xEF\xBD\x9E"), std::string_view::npos);
 }
