@@ -1,6 +1,7 @@
-// NullToNumber (and, when present, the settings number syntax) on arbitrary
-// text: never a crash, and a number only when the text says one.
+// NullToNumber and the settings number syntax on arbitrary text: never a
+// crash, and each gives back the number its own decimal text spells.
 #include "common/text.h"
+#include "settings/settings_number.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -17,5 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Round-tripping the result through its decimal text gives it back.
         if (NullToNumber(std::to_string(*n)) != n) std::abort();
     }
+    const auto settingsNumber = ParseSettingsNumber(text);
+    if (settingsNumber && ParseSettingsNumber(std::to_string(*settingsNumber)) != settingsNumber) std::abort();
     return 0;
 }
