@@ -5,6 +5,8 @@
 # Without EXPECTED the run must leave no Result file at all.
 separate_arguments(arg_list UNIX_COMMAND "${ARGS}")
 file(REMOVE ${RESULT})
+get_filename_component(result_dir ${RESULT} DIRECTORY)
+file(MAKE_DIRECTORY ${result_dir})
 execute_process(COMMAND ${CLI} ${arg_list} -o ${RESULT}
   RESULT_VARIABLE exit_code OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT exit_code EQUAL EXPECT_EXIT)
