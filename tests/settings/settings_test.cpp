@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include "support/scripted_toolkit.h"
+#include "support/permission_checks.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -171,7 +172,8 @@ TEST_F(SettingsFile, AbsentEmptyOrFolderChangesNothing)
 
 TEST_F(SettingsFile, UnreadableFileIsReported)
 {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads the file regardless of permissions";
+    const morvelan::testing::ScopedPermissionChecks permissions;
+    if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
     dir.write("Morvelan.ini", "[Morvelan]\r\nSTART_SYNC_INTERVAL=350\r\n");
     ::chmod(path.c_str(), 0200);
     EXPECT_FALSE(ReadSettings(params, path, toolkit));
@@ -290,7 +292,8 @@ TEST_F(SettingsFile, FailedSaveIsReportedAndKeepsTheFile)
 
 TEST_F(SettingsFile, SaveInReadOnlyFolderIsReported)
 {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    const morvelan::testing::ScopedPermissionChecks permissions;
+    if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
     const std::string before = "[Morvelan]\r\nSTART_SYNC_INTERVAL=1\r\n";
     dir.write("Morvelan.ini", before);
     ::chmod(dir.path().c_str(), 0555);
