@@ -5,6 +5,7 @@
 #include "engine/session.h"
 #include "files/file_test_support.h"
 #include "files/result_file.h"
+#include "support/permission_checks.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -298,4 +299,40 @@ TEST(ResultHeader, LineEndsInsidePathsDoNotSplitTheHeader)
     ASSERT_EQ(lines.size(), 18u);
     EXPECT_EQ(lines[1], "; 入力ファイル   : /data/a??b.txt");
     EXPECT_EQ(lines[2], "; 出力ファイル   : /data/R?b.txt");
+}
+
+TEST_F(RunAnalysisTest, ReadOnlyResultFolderFailsWithOneMessageAndTheNextRunWorks)
+{
+    const std::string folder = dir.file("out");
+    fs::create_directory(folder);
+    session->resultPath = folder + "/Rin.txt";
+    {
+        const ScopedPermissionChecks permissions;
+        if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_FALSE(run());
+        fs::permissions(folder, fs::perms::owner_all);
+    }
+    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルを作成できません：" + session->resultPath)});
+    EXPECT_TRUE(filesClosed());
+
+    tk.messages.clear();
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(tk.messages.empty());
+}
+
+TEST_F(RunAnalysisTest, ReadOnlyWorkingFolderFailsTheLfRunAndKeepsTheEarlierResult)
+{
+    dir.write("Rin.txt", "earlier result");
+    session->options.lfInput = true;
+    {
+        const ScopedPermissionChecks permissions;
+        if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
+        fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_FALSE(run());
+        fs::permissions(dir.path(), fs::perms::owner_all);
+    }
+    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("一時ファイルを作成できません：" + dir.file(kTemp))});
+    EXPECT_FALSE(fs::exists(kTemp));
+    EXPECT_EQ(readBytes(session->resultPath), "earlier result");
 }
