@@ -19,14 +19,6 @@ const RecordedMessage kAbortQuestion = confirmMessage("中止してよろしい�
 const RecordedMessage kFinished = appMessage("処理を終了しました。");
 const RecordedMessage kInterrupted = appMessage("処理を中断しました。");
 
-const char* const kRunControls[] = {"cmd入力ファイル",
-                                    "cmd実行",
-                                    "cmd設定保存",
-                                    "cmd設定初期化",
-                                    "cmd終了",
-                                    "chk入力ファイルのヘッダチェックをしない",
-                                    "chk除外パターンを一時的に使用しない",
-                                    "chkUNIX系LFファイルを対象とする"};
 
 // A small run: one candidate, interval 128 at index 10, all 21 frames.
 const std::map<std::string, std::string> kSmallRun = {

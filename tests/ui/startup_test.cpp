@@ -13,14 +13,6 @@ namespace {
 const char* const kParameterFields[] = {"txtStartSyncInterval", "txtEndSyncInterval", "txtSyncBitSize",
                                         "txtAllowErrBits",      "txtBufSize",         "txtFrameRounds",
                                         "txtThreshold",         "txtIgnoreStartBits"};
-const char* const kRunControls[] = {"cmd入力ファイル",
-                                    "cmd実行",
-                                    "cmd設定保存",
-                                    "cmd設定初期化",
-                                    "cmd終了",
-                                    "chk入力ファイルのヘッダチェックをしない",
-                                    "chk除外パターンを一時的に使用しない",
-                                    "chkUNIX系LFファイルを対象とする"};
 const char* const kCheckBoxes[] = {"chk入力ファイルのヘッダチェックをしない", "chk除外パターンを一時的に使用しない",
                                    "chkUNIX系LFファイルを対象とする"};
 
