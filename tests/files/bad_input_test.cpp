@@ -25,20 +25,7 @@ const std::string kHeader = "xxTDM\r\n";
 const std::string kNul(1, '\0');
 const std::string kReplacement = "\xEF\xBF\xBD";
 
-class BadInputTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    std::unique_ptr<Session> session = std::make_unique<Session>();
-    ScriptedToolkit tk;
-
-    bool read(const std::string& bytes)
-    {
-        tk.messages.clear();
-        EXPECT_TRUE(session->files.input.open(dir.write("in.txt", bytes)));
-        return ReadInputFile(*session, tk);
-    }
-    std::string cells(std::int64_t first, std::int64_t last) const { return cellText(session->bits, first, last); }
-};
+using BadInputTest = ReaderTest;
 
 bool isReaderMessage(const RecordedMessage& m)
 {

@@ -1,9 +1,15 @@
 #pragma once
 // Small helpers shared by the data-file tests.
 #include "engine/bit_buffer.h"
+#include "engine/session.h"
+#include "files/input_reader.h"
 #include "support/scripted_toolkit.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -94,6 +100,26 @@ public:
 private:
     rlimit old_{};
     void (*oldHandler_)(int) = SIG_DFL;
+};
+
+// Reads bytes as an input file through ReadInputFile, with a fresh session
+// and a scripted toolkit per test.
+class ReaderTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    ScriptedToolkit tk;
+
+    // Opens the bytes as file 1 and a fresh output as file 2, then reads.
+    bool read(const std::string& bytes)
+    {
+        tk.messages.clear();
+        const std::string in = dir.write("in.txt", bytes);
+        EXPECT_TRUE(session->files.input.open(in));
+        EXPECT_TRUE(session->files.result.open(dir.file("out.txt")));
+        return ReadInputFile(*session, tk);
+    }
+    std::string cells(std::int64_t first, std::int64_t last) const { return cellText(session->bits, first, last); }
 };
 
 } // namespace morvelan::testing

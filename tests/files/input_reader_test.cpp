@@ -17,24 +17,10 @@ namespace {
 const std::string kHeader = "xxTDM header\r\n";
 const std::string kLast = "last line, never decoded";
 
-class ReadInputFileTest : public ::testing::Test {
+class ReadInputFileTest : public ReaderTest {
 protected:
-    TempDir dir;
-    std::unique_ptr<Session> session = std::make_unique<Session>();
-    ScriptedToolkit tk;
-
-    // Opens the bytes as file 1 and a fresh output as file 2, then reads.
-    bool read(const std::string& bytes)
-    {
-        tk.messages.clear();
-        const std::string in = dir.write("in.txt", bytes);
-        EXPECT_TRUE(session->files.input.open(in));
-        EXPECT_TRUE(session->files.result.open(dir.file("out.txt")));
-        return ReadInputFile(*session, tk);
-    }
     bool bothOpen() const { return session->files.input.isOpen() && session->files.result.isOpen(); }
     bool bothClosed() const { return !session->files.input.isOpen() && !session->files.result.isOpen(); }
-    std::string cells(std::int64_t first, std::int64_t last) const { return cellText(session->bits, first, last); }
     bool zeroFrom(std::int64_t first) const { return morvelan::testing::zeroFrom(session->bits, first); }
 };
 
