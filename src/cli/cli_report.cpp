@@ -59,8 +59,9 @@ void addReportOptions(CLI::App& app, ReportOptions& o)
         ->check(CLI::Range(kMinRasterCellSize, kMaxRasterCellSize));
 }
 
-ReportView::ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out)
-    : console_(console), options_(options), printRows_(printRows), out_(std::move(out))
+ReportView::ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out,
+                       const Session& session)
+    : console_(console), options_(options), printRows_(printRows), out_(std::move(out)), session_(session)
 {
 }
 
@@ -83,17 +84,17 @@ void ReportView::beginRows()
     }
 }
 
-void ReportView::candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern,
-                                   std::string_view hex, std::int64_t count)
+void ReportView::candidateReported(const CandidateRecord& record)
 {
-    console_.candidateReported(interval, index, pattern, hex, count);
-    results_.push_back({interval, index, std::string(pattern), std::string(hex), count});
+    console_.candidateReported(record);
+    results_.push_back(record);
     if (!printRows_ || options_.format == OutputFormat::Text) return;
     beginRows();
+    const ReportedCandidate c = expandCandidate(session_.bits, session_.params, record);
     if (options_.format == OutputFormat::Csv) {
-        out_(csvRecord(results_.back()) + "\n");
+        out_(csvRecord(c) + "\n");
     } else {
-        out_((printed_ == 0 ? "\n" : ",\n") + jsonRecord(results_.back()));
+        out_((printed_ == 0 ? "\n" : ",\n") + jsonRecord(c));
     }
     ++printed_;
 }
@@ -101,11 +102,16 @@ void ReportView::candidateReported(std::int64_t interval, std::int64_t index, st
 bool ReportView::finish(const Session& session, bool runCompleted, const Sink& errors)
 {
     std::vector<SummaryGroup> groups;
-    if (options_.summary) groups = summariseCandidates(results_, session.params);
+    std::vector<ReportedCandidate> expanded;
+    if (options_.summary) {
+        expanded.reserve(results_.size());
+        for (const CandidateRecord& r : results_) expanded.push_back(expandCandidate(session.bits, session.params, r));
+        groups = summariseCandidates(expanded, session.params);
+    }
 
     switch (options_.format) {
     case OutputFormat::Text:
-        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, results_, session.params));
+        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, expanded, session.params));
         break;
     case OutputFormat::Csv:
         beginRows();

@@ -52,7 +52,7 @@ class ReportView : public RunView {
 public:
     using Sink = std::function<void(std::string_view)>;
     // `printRows`: false under --quiet. `out` receives the stdout text.
-    ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out);
+    ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out, const Session& session);
 
     void setProgressRange(std::int32_t min, std::int32_t max) override { console_.setProgressRange(min, max); }
     void setProgressValue(std::int32_t value) override { console_.setProgressValue(value); }
@@ -61,10 +61,9 @@ public:
     void clearResults() override;
     void appendResultLine(std::string_view line) override { console_.appendResultLine(line); }
     void showFoundCount(std::int32_t count) override { console_.showFoundCount(count); }
-    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
-                           std::int64_t count) override;
+    void candidateReported(const CandidateRecord& record) override;
 
-    const std::vector<ReportedCandidate>& results() const { return results_; }
+    const CandidateRecords& results() const { return results_; }
 
     // After the run: ends the CSV or JSON rows, prints the summary when asked
     // and writes the raster PNG when asked and the run completed. Messages go
@@ -78,7 +77,8 @@ private:
     const ReportOptions& options_;
     bool printRows_;
     Sink out_;
-    std::vector<ReportedCandidate> results_;
+    const Session& session_;
+    CandidateRecords results_;
     bool begun_ = false;
     std::size_t printed_ = 0;
 };

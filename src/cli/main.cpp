@@ -106,7 +106,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onInterrupt);
     const bool textRows = options->report.format == cli::OutputFormat::Text;
     ConsoleView view(!options->quiet && textRows, isatty(2) != 0);
-    cli::ReportView report(view, options->report, !options->quiet, cli::stdoutSink());
+    cli::ReportView report(view, options->report, !options->quiet, cli::stdoutSink(), session);
     const bool ok = RunAnalysis(session, toolkit, report);
     view.finish();
     session.files.closeBoth();

@@ -3,6 +3,8 @@
 // current interval and index, the result list and the Found count. The
 // window repaints each at once; the batch program prints what it needs.
 // Every method has a do-nothing default so a view overrides only its part.
+#include "engine/candidate_record.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -21,12 +23,9 @@ public:
     // One window line, ending in CR LF.
     virtual void appendResultLine(std::string_view /*line*/) {}
     virtual void showFoundCount(std::int32_t /*count*/) {}
-    // The same report as a record, for views that rank or export results;
-    // called right after appendResultLine.
-    virtual void candidateReported(std::int64_t /*interval*/, std::int64_t /*index*/, std::string_view /*pattern*/,
-                                   std::string_view /*hex*/, std::int64_t /*count*/)
-    {
-    }
+    // The same report as a compact record, for views that rank or export
+    // results; called right after appendResultLine.
+    virtual void candidateReported(const CandidateRecord& /*record*/) {}
 };
 
 } // namespace morvelan

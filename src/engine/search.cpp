@@ -360,7 +360,8 @@ private:
         line_.clear();
         appendWindowLine(line_, interval, x, pattern_, hex_, count);
         view_.appendResultLine(line_);
-        view_.candidateReported(interval, x, pattern_, hex_, count);
+        view_.candidateReported(
+            {static_cast<std::int32_t>(interval), static_cast<std::int32_t>(x), count});
         row_.clear();
         appendResultRow(row_, interval, x, pattern_, hex_, count);
         if (!session_.files.result.writeBytes(row_)) {

@@ -178,9 +178,12 @@ void MainWindow::openRasterAt(const QPoint& position)
 {
     if (running_) return; // the viewer folds a finished run
     const QString line = ui_->txtResult->cursorForPosition(position).block().text();
-    const ReportedCandidate* candidate = findReportedCandidate(toStdString(line), runResults_);
+    std::vector<ReportedCandidate> results;
+    results.reserve(runResults_.size());
+    for (const CandidateRecord& r : runResults_) results.push_back(expandCandidate(session_.bits, runParams_, r));
+    const ReportedCandidate* candidate = findReportedCandidate(toStdString(line), results);
     if (candidate == nullptr) return;
-    openRasterWindow(this, session_, runParams_, candidate->interval, candidate->index, runResults_, &toolkit_);
+    openRasterWindow(this, session_, runParams_, candidate->interval, candidate->index, results, &toolkit_);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -52,8 +52,7 @@ public:
     void clearResults() override;
     void appendResultLine(std::string_view line) override;
     void showFoundCount(std::int32_t count) override;
-    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
-                           std::int64_t count) override;
+    void candidateReported(const CandidateRecord& record) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,7 +101,7 @@ private:
     bool destroying_ = false;
     // What the last run reported and the parameters it ran with, for the
     // raster viewer; the result list itself keeps only its newest lines.
-    std::vector<ReportedCandidate> runResults_;
+    CandidateRecords runResults_;
     AnalysisParameters runParams_;
 };
 

@@ -128,10 +128,9 @@ void MainWindow::appendResultLine(std::string_view line)
     results_->append(line);
 }
 
-void MainWindow::candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern,
-                                   std::string_view hex, std::int64_t count)
+void MainWindow::candidateReported(const CandidateRecord& record)
 {
-    runResults_.push_back({interval, index, std::string(pattern), std::string(hex), count});
+    runResults_.push_back(record);
 }
 
 void MainWindow::showFoundCount(std::int32_t count)

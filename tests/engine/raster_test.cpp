@@ -9,6 +9,7 @@
 #include "engine/session.h"
 #include "engine/summary.h"
 #include "files/run_analysis.h"
+#include "support/collecting_view.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -190,16 +191,6 @@ TEST_F(RasterTest, MarginMarksFollowTheSearchRules)
     EXPECT_EQ(plain.count(), 4);
 }
 
-class CountingView : public RunView {
-public:
-    std::vector<ReportedCandidate> reported;
-    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
-                           std::int64_t count) override
-    {
-        reported.push_back({interval, index, std::string(pattern), std::string(hex), count});
-    }
-};
-
 TEST_F(RasterTest, CountAgreesWithTheSearch)
 {
     // Noisy word copies, an exclusion and a short capture, so that some
@@ -213,13 +204,13 @@ TEST_F(RasterTest, CountAgreesWithTheSearch)
     params.THRESHOLD = 2;
     params.EXCLUDE_PAT[1] = "00110101110000100101"; // 2 from the word: leaves out intact copies
     ScriptedToolkit toolkit;
-    CountingView view;
+    CollectingView view(session->bits, params);
     TempDir dir;
     ASSERT_TRUE(session->files.result.open(dir.file("r.txt")));
     ASSERT_TRUE(SearchSync(*session, params, toolkit, view));
     session->files.result.close();
-    ASSERT_FALSE(view.reported.empty());
-    for (const ReportedCandidate& c : view.reported) {
+    ASSERT_FALSE(view.results.empty());
+    for (const ReportedCandidate& c : view.results) {
         const Raster raster(session->bits, params, request(c.interval, c.index, 1, 9000));
         EXPECT_EQ(raster.count(), c.count) << c.interval << "/" << c.index;
         EXPECT_EQ(raster.referencePattern(), c.pattern);
@@ -328,28 +319,17 @@ TEST_F(RasterTest, BandNarrowerThanASyncWordWiderThanTheInterval)
     EXPECT_EQ(image.pixel(raster.width() - 1, raster.rowY(1)), raster_colour::kOutline);
 }
 
-// The sample capture, as the batch program and the window run it.
-class CollectingView : public RunView {
-public:
-    std::vector<ReportedCandidate> results;
-    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
-                           std::int64_t count) override
-    {
-        results.push_back({interval, index, std::string(pattern), std::string(hex), count});
-    }
-};
-
 TEST(SampleCapture, SummaryLeadsWithTheFrameAndItsRasterShowsAStraightBand)
 {
     const std::filesystem::path examples =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+        std::filesystem::path(MORVELAN_SOURCE_DIR) / "examples";
     TempDir dir;
     auto session = std::make_unique<Session>();
     ResetParameters(session->params);
     session->inputPath = (examples / "sample.txt").string();
     session->resultPath = dir.file("Rsample.txt");
     ScriptedToolkit toolkit;
-    CollectingView view;
+    CollectingView view(session->bits, session->params);
     ASSERT_TRUE(RunAnalysis(*session, toolkit, view)) << (toolkit.messages.empty() ? "" : toolkit.messages[0].text);
     EXPECT_EQ(session->decodedBits, 200000);
 

@@ -325,7 +325,7 @@ TEST_F(SettingsFile, FiftyMegabyteFileIsReadAndSavedIntact)
 
 TEST_F(SettingsFile, ShippedDefaultFileHoldsTheResetValues)
 {
-    const fs::path shipped = fs::path(__FILE__).parent_path() / "../../data/Morvelan.ini";
+    const fs::path shipped = fs::path(MORVELAN_SOURCE_DIR) / "data/Morvelan.ini";
     const std::string bytes = readBytes(shipped.string());
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1); // CR LF line ends

@@ -5,6 +5,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "engine/session.h"
+#include "support/collecting_view.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 #include "ui/raster_view.h"
@@ -36,16 +37,6 @@ using namespace morvelan::testing;
 
 const std::string kSyncWord = "10110101110000100111";
 
-class Collector : public RunView {
-public:
-    std::vector<ReportedCandidate> results;
-    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
-                           std::int64_t count) override
-    {
-        results.push_back({interval, index, std::string(pattern), std::string(hex), count});
-    }
-};
-
 QColor qColour(Rgb c)
 {
     return QColor(c.r, c.g, c.b);
@@ -72,7 +63,7 @@ protected:
         ResetParameters(session->params);
         session->params.START_SYNC_INTERVAL = 500;
         session->params.END_SYNC_INTERVAL = 530;
-        Collector collector;
+        CollectingView collector(session->bits, session->params);
         EXPECT_TRUE(session->files.result.open(dir.file("R.txt")));
         EXPECT_TRUE(SearchSync(*session, session->params, toolkit, collector));
         session->files.result.close();

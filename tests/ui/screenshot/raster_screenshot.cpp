@@ -8,6 +8,7 @@
 #include "engine/run_view.h"
 #include "engine/session.h"
 #include "files/run_analysis.h"
+#include "support/collecting_view.h"
 #include "ui/raster_window.h"
 
 #include <QApplication>
@@ -35,16 +36,6 @@ public:
     std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
 };
 
-class Collector : public morvelan::RunView {
-public:
-    std::vector<morvelan::ReportedCandidate> results;
-    void candidateReported(std::int64_t interval, std::int64_t index, std::string_view pattern, std::string_view hex,
-                           std::int64_t count) override
-    {
-        results.push_back({interval, index, std::string(pattern), std::string(hex), count});
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -60,7 +51,7 @@ int main(int argc, char** argv)
     session->inputPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
     session->resultPath = QDir(work.path()).filePath(QStringLiteral("R.txt")).toStdString();
     UnattendedToolkit toolkit;
-    Collector collector;
+    morvelan::testing::CollectingView collector(session->bits, session->params);
     if (!morvelan::RunAnalysis(*session, toolkit, collector)) return 1;
 
     morvelan::RasterWindow window(morvelan::makeRasterSource(*session, session->params, collector.results), &toolkit);
