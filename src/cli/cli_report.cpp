@@ -41,7 +41,8 @@ void addReportOptions(CLI::App& app, ReportOptions& o)
         ->type_name("text|csv|json");
     app.add_flag("--summary", o.summary,
                  "After the run, print the reported candidates grouped (an interval with its multiples, "
-                 "neighbouring indexes) and ranked by the expected number of chance hits");
+                 "neighbouring indexes), each with its sync offset, sync word (named when it is a published one), "
+                 "polarity and fixed region, ranked by the expected number of chance hits");
     auto* raster = app.add_option_function<std::string>(
         "--raster",
         [&o](const std::string& text) {
@@ -102,16 +103,11 @@ void ReportView::candidateReported(const CandidateRecord& record)
 bool ReportView::finish(const Session& session, bool runCompleted, const Sink& errors)
 {
     std::vector<SummaryGroup> groups;
-    std::vector<ReportedCandidate> expanded;
-    if (options_.summary) {
-        expanded.reserve(results_.size());
-        for (const CandidateRecord& r : results_) expanded.push_back(expandCandidate(session.bits, session.params, r));
-        groups = summariseCandidates(expanded, session.params);
-    }
+    if (options_.summary) groups = summariseCandidates(results_, session.bits, session.params, session.decodedBits);
 
     switch (options_.format) {
     case OutputFormat::Text:
-        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, expanded, session.params));
+        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session.params));
         break;
     case OutputFormat::Csv:
         beginRows();

@@ -108,43 +108,81 @@ std::string jsonRecord(const ReportedCandidate& c)
            ",\"count\":" + std::to_string(c.count) + "}";
 }
 
-std::string summaryText(const std::vector<SummaryGroup>& groups, const std::vector<ReportedCandidate>& results,
-                        const AnalysisParameters& params)
+std::string chanceModelText(const AnalysisParameters& params)
 {
-    const ChanceModel model(params);
-    char head[512];
-    std::snprintf(head, sizeof head,
-                  "Summary: %zu group(s) from %zu reported candidate(s). %.0Lf candidates examined; a frame "
-                  "matches by chance with p = %s; expected chance reports at the threshold: %s\n",
-                  groups.size(), results.size(), model.examined, formatLog10(std::log10(model.frameMatch)).c_str(),
-                  formatLog10(model.log10ChanceCount(std::max(params.THRESHOLD, 2))).c_str());
-    std::string out = head;
+    const int window = std::clamp(params.SYNC_BIT_SIZE, 1, 20);
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "Chance model: %s. A frame matches by chance with q = the product, over the %d-bit pieces of the "
+                  "fixed region from the sync offset, of the share of the capture's %d-bit windows within %d "
+                  "error(s) of the piece; by chance = %.0Lf candidates examined x P(Binomial(%d, q) >= count - 1).",
+                  std::string(kChanceModelName).c_str(), window, window, params.ALLOW_ERR_BITS,
+                  examinedCandidates(params), params.FRAME_ROUNDS);
+    return text;
+}
+
+std::string polarityText(const SummaryGroup& g)
+{
+    return g.inverted ? "inverted" : "normal";
+}
+
+std::string fixedRegionText(const SummaryGroup& g, std::size_t maxDigits)
+{
+    if (g.fixedLength == 0) return "-";
+    std::string hex = g.fixedHex;
+    if (hex.size() > maxDigits) hex = hex.substr(0, maxDigits) + "...";
+    return std::to_string(g.fixedStart) + "+" + std::to_string(g.fixedLength) + ":" + hex;
+}
+
+std::string summaryText(const std::vector<SummaryGroup>& groups, std::size_t reported, const AnalysisParameters& params)
+{
+    std::string out = "Summary: " + std::to_string(groups.size()) + " group(s) from " + std::to_string(reported) +
+                      " reported candidate(s).\n" + chanceModelText(params) + "\n";
     if (groups.empty()) return out;
 
-    std::size_t intervalsWidth = std::string_view("intervals").size();
-    for (const SummaryGroup& g : groups) intervalsWidth = std::max(intervalsWidth, intervalsText(g.intervals, ',').size());
-    out += "rank  interval  index  count   rows  by chance  indexes      " + padRight("intervals", intervalsWidth) +
-           "  pattern(hex)\n";
+    const std::vector<std::string> head = {"rank", "interval", "index", "count", "rows", "by chance", "polarity",
+                                           "sync word", "name", "fixed region", "indexes", "intervals"};
+    std::vector<std::vector<std::string>> table;
     std::size_t rank = 0;
     for (const SummaryGroup& g : groups) {
-        out += padLeft(std::to_string(++rank), 4) + "  " + padLeft(std::to_string(g.best.interval), 8) + "  " +
-               padLeft(std::to_string(g.best.index), 5) + "  " + padLeft(std::to_string(g.best.count), 5) + "  " +
-               padLeft(std::to_string(g.rows), 5) + "  " + padLeft(formatLog10(g.chanceLog10), 9) + "  " +
-               padRight(indexSpanText(g), 11) + "  " + padRight(intervalsText(g.intervals, ','), intervalsWidth) + "  " +
-               g.best.pattern + "(" + g.best.hex + ")\n";
+        table.push_back({std::to_string(++rank), std::to_string(g.interval), std::to_string(g.syncOffset),
+                         std::to_string(g.best.count), std::to_string(g.rows), formatLog10(g.chanceLog10),
+                         polarityText(g), g.syncHex, g.syncName.empty() ? "-" : g.syncName, fixedRegionText(g, 24),
+                         indexSpanText(g), intervalsText(g.intervals, ',')});
     }
+    std::vector<std::size_t> width(head.size());
+    for (std::size_t c = 0; c < head.size(); ++c) {
+        width[c] = head[c].size();
+        for (const auto& row : table) width[c] = std::max(width[c], row[c].size());
+    }
+    // Numbers right-aligned, texts left-aligned; no trailing blanks.
+    const auto line = [&](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0) text += "  ";
+            const bool number = c <= 5;
+            const bool last = c + 1 == cells.size();
+            text += number ? padLeft(cells[c], width[c]) : last ? cells[c] : padRight(cells[c], width[c]);
+        }
+        return text + "\n";
+    };
+    out += line(head);
+    for (const auto& row : table) out += line(row);
     return out;
 }
 
 std::string summaryCsv(const std::vector<SummaryGroup>& groups)
 {
-    std::string out = "rank,interval,index,pattern,hex,count,rows,expected_by_chance,log10_expected_by_chance,"
-                      "first_index,last_index,intervals\n";
+    std::string out = "rank,interval,index,pattern,hex,name,polarity,fixed_start,fixed_length,fixed_hex,count,rows,"
+                      "chance_model,expected_by_chance,log10_expected_by_chance,first_index,last_index,intervals\n";
     std::size_t rank = 0;
     for (const SummaryGroup& g : groups) {
-        out += std::to_string(++rank) + "," + csvRecord(g.best) + "," + std::to_string(g.rows) + "," +
-               formatLog10(g.chanceLog10) + "," + (std::isinf(g.chanceLog10) ? "" : numberText(g.chanceLog10)) + "," +
-               std::to_string(g.firstIndex) + "," + std::to_string(g.lastIndex) + "," +
+        out += std::to_string(++rank) + "," + std::to_string(g.interval) + "," + std::to_string(g.syncOffset) + "," +
+               g.syncBits + "," + g.syncHex + "," + csvField(g.syncName) + "," + polarityText(g) + "," +
+               std::to_string(g.fixedStart) + "," + std::to_string(g.fixedLength) + "," + g.fixedHex + "," +
+               std::to_string(g.best.count) + "," + std::to_string(g.rows) + "," + std::string(kChanceModelName) +
+               "," + formatLog10(g.chanceLog10) + "," + (std::isinf(g.chanceLog10) ? "" : numberText(g.chanceLog10)) +
+               "," + std::to_string(g.firstIndex) + "," + std::to_string(g.lastIndex) + "," +
                csvField(intervalsText(g.intervals, ' ')) + "\n";
     }
     return out;
@@ -156,10 +194,15 @@ std::string summaryJsonArray(const std::vector<SummaryGroup>& groups)
     std::size_t rank = 0;
     for (const SummaryGroup& g : groups) {
         out += rank == 0 ? "\n" : ",\n";
-        out += "{\"rank\":" + std::to_string(++rank) + ",\"interval\":" + std::to_string(g.best.interval) +
-               ",\"index\":" + std::to_string(g.best.index) + ",\"pattern\":" + jsonString(g.best.pattern) +
-               ",\"hex\":" + jsonString(g.best.hex) + ",\"count\":" + std::to_string(g.best.count) +
-               ",\"rows\":" + std::to_string(g.rows) + ",\"expectedByChance\":" + formatLog10(g.chanceLog10) +
+        out += "{\"rank\":" + std::to_string(++rank) + ",\"interval\":" + std::to_string(g.interval) +
+               ",\"index\":" + std::to_string(g.syncOffset) + ",\"pattern\":" + jsonString(g.syncBits) +
+               ",\"hex\":" + jsonString(g.syncHex) +
+               ",\"name\":" + (g.syncName.empty() ? std::string("null") : jsonString(g.syncName)) +
+               ",\"polarity\":" + jsonString(polarityText(g)) +
+               ",\"fixedStart\":" + std::to_string(g.fixedStart) + ",\"fixedLength\":" + std::to_string(g.fixedLength) +
+               ",\"fixedHex\":" + jsonString(g.fixedHex) + ",\"count\":" + std::to_string(g.best.count) +
+               ",\"rows\":" + std::to_string(g.rows) + ",\"chanceModel\":" + jsonString(kChanceModelName) +
+               ",\"expectedByChance\":" + formatLog10(g.chanceLog10) +
                ",\"log10ExpectedByChance\":" + numberText(g.chanceLog10) +
                ",\"firstIndex\":" + std::to_string(g.firstIndex) + ",\"lastIndex\":" + std::to_string(g.lastIndex) +
                ",\"intervals\":[" + intervalsText(g.intervals, ',') + "]}";

@@ -21,13 +21,15 @@ inline constexpr std::string_view kCsvHeader = "interval,index,pattern,hex,count
 std::string csvRecord(const ReportedCandidate& c);
 std::string jsonRecord(const ReportedCandidate& c);
 
-// The ranked summary as an aligned table (with a head line on the chance
-// model), as CSV with a header line, and as a JSON array. The first two end
-// with a line end.
-std::string summaryText(const std::vector<SummaryGroup>& groups, const std::vector<ReportedCandidate>& results,
-                        const AnalysisParameters& params);
+// The ranked summary as an aligned table (after a head line and a line that
+// states the chance model), as CSV with a header line, and as a JSON array.
+// The first two end with a line end. `reported`: the run's reported rows.
+std::string summaryText(const std::vector<SummaryGroup>& groups, std::size_t reported, const AnalysisParameters& params);
 std::string summaryCsv(const std::vector<SummaryGroup>& groups);
 std::string summaryJsonArray(const std::vector<SummaryGroup>& groups);
+
+// The line that says how the chance figures are reckoned.
+std::string chanceModelText(const AnalysisParameters& params);
 
 // "31-41" for a run of indexes, "36" for one, "510-3" for a run that wraps.
 std::string indexSpanText(const SummaryGroup& g);

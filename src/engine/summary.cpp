@@ -1,5 +1,8 @@
 #include "engine/summary.h"
 
+#include "engine/capture_chance.h"
+#include "engine/fixed_region.h"
+#include "engine/known_sync_words.h"
 #include "engine/parameters.h"
 
 #include <algorithm>
@@ -123,62 +126,204 @@ std::vector<std::int64_t> circleOrder(std::vector<std::int64_t> indexes, std::in
     return indexes;
 }
 
-SummaryGroup describeGroup(const std::vector<ReportedCandidate>& results, const std::vector<std::size_t>& rows)
+struct GroupMembers {
+    CandidateRecord best;
+    std::int64_t interval = 0;
+    std::vector<std::int64_t> intervals;
+    std::vector<std::int64_t> indexesAtInterval; // sorted, distinct
+    std::int64_t firstIndex = 0;
+    std::int64_t lastIndex = 0;
+};
+
+GroupMembers describeMembers(const CandidateRecords& records, const std::vector<std::size_t>& rows)
 {
-    SummaryGroup g;
-    g.rows = static_cast<std::int64_t>(rows.size());
-    std::int64_t bestCount = std::numeric_limits<std::int64_t>::min();
-    std::int64_t bestInterval = 0;
+    GroupMembers g;
+    std::map<std::int64_t, std::int64_t> topCount; // per interval
     for (std::size_t r : rows) {
-        const ReportedCandidate& c = results[r];
-        g.intervals.push_back(c.interval);
-        if (c.count > bestCount || (c.count == bestCount && c.interval < bestInterval)) {
-            bestCount = c.count;
-            bestInterval = c.interval;
+        const CandidateRecord& c = records[r];
+        auto [it, fresh] = topCount.try_emplace(c.interval, c.count);
+        if (!fresh) it->second = std::max(it->second, c.count);
+    }
+    std::int64_t groupTop = std::numeric_limits<std::int64_t>::min();
+    for (const auto& [interval, count] : topCount) {
+        g.intervals.push_back(interval);
+        groupTop = std::max(groupTop, count);
+    }
+    // The smallest interval that comes near the group's highest count: an
+    // echo at 2P can gain a frame or two over P by the luck of bit errors.
+    std::int64_t bestCount = groupTop;
+    for (const auto& [interval, count] : topCount) {
+        if (count * 10 >= groupTop * 9) {
+            g.interval = interval;
+            bestCount = count;
+            break;
         }
     }
-    std::sort(g.intervals.begin(), g.intervals.end());
-    g.intervals.erase(std::unique(g.intervals.begin(), g.intervals.end()), g.intervals.end());
 
     std::vector<std::int64_t> tied;
-    std::vector<std::int64_t> atBestInterval;
     for (std::size_t r : rows) {
-        const ReportedCandidate& c = results[r];
-        if (c.interval != bestInterval) continue;
-        atBestInterval.push_back(c.index);
+        const CandidateRecord& c = records[r];
+        if (c.interval != g.interval) continue;
+        g.indexesAtInterval.push_back(c.index);
         if (c.count == bestCount) tied.push_back(c.index);
     }
-    const std::vector<std::int64_t> order = circleOrder(tied, bestInterval);
+    const std::vector<std::int64_t> order = circleOrder(tied, g.interval);
     const std::int64_t bestIndex = order[(order.size() - 1) / 2];
     for (std::size_t r : rows) {
-        const ReportedCandidate& c = results[r];
-        if (c.interval == bestInterval && c.index == bestIndex && c.count == bestCount) {
+        const CandidateRecord& c = records[r];
+        if (c.interval == g.interval && c.index == bestIndex && c.count == bestCount) {
             g.best = c;
             break;
         }
     }
 
     // The run of neighbouring indexes round best.index.
-    std::sort(atBestInterval.begin(), atBestInterval.end());
-    const auto present = [&](std::int64_t x) {
-        return std::binary_search(atBestInterval.begin(), atBestInterval.end(), x);
-    };
-    const auto steps = static_cast<std::int64_t>(atBestInterval.size());
+    std::vector<std::int64_t>& at = g.indexesAtInterval;
+    std::sort(at.begin(), at.end());
+    at.erase(std::unique(at.begin(), at.end()), at.end());
+    const auto present = [&](std::int64_t x) { return std::binary_search(at.begin(), at.end(), x); };
+    const auto steps = static_cast<std::int64_t>(at.size());
     std::int64_t first = bestIndex;
     std::int64_t last = bestIndex;
-    std::int64_t taken = bestInterval > 0 ? 1 : steps;
-    while (taken < steps && present(floorMod(last + 1, bestInterval))) {
-        last = floorMod(last + 1, bestInterval);
+    std::int64_t taken = g.interval > 0 ? 1 : steps;
+    while (taken < steps && present(floorMod(last + 1, g.interval))) {
+        last = floorMod(last + 1, g.interval);
         ++taken;
     }
-    while (taken < steps && present(floorMod(first - 1, bestInterval))) {
-        first = floorMod(first - 1, bestInterval);
+    while (taken < steps && present(floorMod(first - 1, g.interval))) {
+        first = floorMod(first - 1, g.interval);
         ++taken;
     }
     g.firstIndex = first;
     g.lastIndex = last;
     return g;
 }
+
+// What the capture folded at the group's interval says about it.
+class GroupAnalyser {
+public:
+    GroupAnalyser(const BitBuffer& bits, const AnalysisParameters& params, std::int32_t decodedBits)
+        : bits_(bits), params_(params),
+          lastCell_(decodedBits > 0 ? std::min<std::int64_t>(decodedBits, kBitBufferLast) : MAX_INPUT_BITS),
+          statistics_(bits, static_cast<std::int32_t>(lastCell_)),
+          window_(std::clamp(params.SYNC_BIT_SIZE, 1, 20)),
+          examined_(examinedCandidates(params))
+    {
+    }
+
+    SummaryGroup analyse(const GroupMembers& m)
+    {
+        SummaryGroup g;
+        g.best = m.best;
+        g.interval = m.interval;
+        g.intervals = m.intervals;
+        g.firstIndex = m.firstIndex;
+        g.lastIndex = m.lastIndex;
+        g.syncOffset = m.best.index;
+        const std::int64_t first = std::int64_t{params_.IGNORE_START_BITS} + 1;
+        const FrameProfile& profile = profileAt(m.interval, first);
+        const bool folded = profile.frames >= 2;
+
+        FixedRegion region;
+        if (folded) region = regionNear(profile, m);
+        std::string captured; // the bits the chance is reckoned on, as captured
+        if (region.length > 0) {
+            const std::string content = regionBits(profile, region);
+            g.fixedStart = region.start;
+            g.fixedLength = region.length;
+            g.fixedHex = bitsToHex(content);
+            std::size_t from = 0;
+            if (const auto known = findKnownSyncWord(content, params_.ALLOW_ERR_BITS)) {
+                from = known->at;
+                g.syncName = std::string(known->word->name);
+                g.inverted = known->inverted;
+                g.syncBits = knownWordBits(*known->word);
+            } else {
+                const std::size_t fill = leadingFillLength(content);
+                if (fill < content.size()) from = fill;
+            }
+            g.syncOffset = floorMod(region.start + static_cast<std::int64_t>(from), m.interval);
+            captured = content.substr(from);
+        }
+        if (g.syncBits.empty()) {
+            for (std::int64_t j = 0; j < params_.SYNC_BIT_SIZE; ++j) {
+                const std::int64_t o = g.syncOffset + j;
+                g.syncBits += folded ? profile.majority[static_cast<std::size_t>(floorMod(o, m.interval))]
+                                     : static_cast<char>('0' + bits_.get(first + o));
+            }
+        }
+        g.syncHex = bitsToHex(g.syncBits);
+        if (captured.empty()) {
+            captured = g.syncBits.substr(0, static_cast<std::size_t>(window_));
+            if (g.inverted) captured = complement(captured);
+        }
+        g.frameChanceLog10 = log10FrameChance(captured);
+        g.chanceLog10 = examined_ > 0 ? std::log10(examined_) + log10BinomialTail(params_.FRAME_ROUNDS,
+                                                                                    std::pow(10.0L, g.frameChanceLog10),
+                                                                                    m.best.count - 1)
+                                      : kNegativeInfinity;
+        return g;
+    }
+
+private:
+    static std::string complement(std::string bits)
+    {
+        for (char& c : bits) c = c == '1' ? '0' : '1';
+        return bits;
+    }
+
+    const FrameProfile& profileAt(std::int64_t interval, std::int64_t first)
+    {
+        auto [it, fresh] = profiles_.try_emplace(interval);
+        if (fresh) it->second = profileFrames(bits_, first, lastCell_, interval);
+        return it->second;
+    }
+
+    // The region round the best member, else round the member nearest to it
+    // that lies on a fixed offset.
+    static FixedRegion regionNear(const FrameProfile& profile, const GroupMembers& m)
+    {
+        std::vector<std::int64_t> order = m.indexesAtInterval;
+        const auto distance = [&](std::int64_t x) {
+            const std::int64_t d = floorMod(x - m.best.index, m.interval);
+            return std::min(d, m.interval - d);
+        };
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::int64_t a, std::int64_t b) { return distance(a) < distance(b); });
+        for (const std::int64_t x : order)
+            if (const FixedRegion r = findFixedRegion(profile, x); r.length > 0) return r;
+        return {};
+    }
+
+    // log10 q: the pieces of `bits` that are no fill (all pieces when every
+    // one is fill).
+    long double log10FrameChance(const std::string& bits) const
+    {
+        std::vector<std::string> pieces;
+        for (std::size_t at = 0; at < bits.size(); at += static_cast<std::size_t>(window_))
+            pieces.push_back(bits.substr(at, static_cast<std::size_t>(window_)));
+        std::vector<std::string> words;
+        for (const std::string& p : pieces)
+            if (leadingFillLength(p) < p.size() || p.size() < static_cast<std::size_t>(kFillUnit)) words.push_back(p);
+        if (words.empty() && !pieces.empty()) words.push_back(pieces.front());
+        if (words.empty()) return std::log10(frameMatchProbability(window_, params_.ALLOW_ERR_BITS));
+        long double sum = 0;
+        for (const std::string& w : words) {
+            const auto errors = static_cast<int>(static_cast<std::int64_t>(std::max(params_.ALLOW_ERR_BITS, 0)) *
+                                                 static_cast<std::int64_t>(w.size()) / window_);
+            sum += std::log10(statistics_.share(w, errors));
+        }
+        return sum;
+    }
+
+    const BitBuffer& bits_;
+    const AnalysisParameters& params_;
+    std::int64_t lastCell_;
+    CaptureStatistics statistics_;
+    int window_;
+    long double examined_;
+    std::map<std::int64_t, FrameProfile> profiles_;
+};
 
 } // namespace
 
@@ -242,52 +387,36 @@ long double examinedCandidates(const AnalysisParameters& params)
     return (first + last) * (last - first + 1) / 2;
 }
 
-ChanceModel::ChanceModel(const AnalysisParameters& params)
-    : windowBits(std::clamp(params.SYNC_BIT_SIZE, 0, 20)),
-      allowErrBits(params.ALLOW_ERR_BITS),
-      frameMatch(frameMatchProbability(windowBits, allowErrBits)),
-      examined(examinedCandidates(params)),
-      frames(params.FRAME_ROUNDS)
-{
-}
-
-long double ChanceModel::log10ChanceCount(std::int64_t count) const
-{
-    if (examined <= 0) return kNegativeInfinity;
-    return std::log10(examined) + log10BinomialTail(frames, frameMatch, count - 1);
-}
-
-std::vector<SummaryGroup> summariseCandidates(const std::vector<ReportedCandidate>& results,
-                                             const AnalysisParameters& params)
+std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, const BitBuffer& bits,
+                                             const AnalysisParameters& params, std::int32_t decodedBits)
 {
     IntervalTable table;
-    for (std::size_t r = 0; r < results.size(); ++r)
-        if (results[r].interval > 0) table[results[r].interval].push_back({results[r].index, r});
+    for (std::size_t r = 0; r < records.size(); ++r)
+        if (records[r].interval > 0) table[records[r].interval].push_back({records[r].index, r});
     for (auto& [interval, entries] : table) std::sort(entries.begin(), entries.end());
 
-    DisjointSets sets(results.size());
+    DisjointSets sets(records.size());
     joinNeighbours(table, sets);
     joinMultiples(table, sets);
 
     std::map<std::size_t, std::vector<std::size_t>> members;
-    for (std::size_t r = 0; r < results.size(); ++r) members[sets.find(r)].push_back(r);
+    for (std::size_t r = 0; r < records.size(); ++r)
+        if (records[r].interval > 0) members[sets.find(r)].push_back(r);
 
-    const ChanceModel model(params);
-    std::map<std::int64_t, long double> chanceByCount;
+    GroupAnalyser analyser(bits, params, decodedBits);
     std::vector<SummaryGroup> groups;
     groups.reserve(members.size());
     for (const auto& [root, rows] : members) {
-        SummaryGroup g = describeGroup(results, rows);
-        auto [it, fresh] = chanceByCount.try_emplace(g.best.count, 0.0L);
-        if (fresh) it->second = model.log10ChanceCount(g.best.count);
-        g.chanceLog10 = it->second;
+        SummaryGroup g = analyser.analyse(describeMembers(records, rows));
+        g.rows = static_cast<std::int64_t>(rows.size());
         groups.push_back(std::move(g));
     }
     std::sort(groups.begin(), groups.end(), [](const SummaryGroup& a, const SummaryGroup& b) {
+        if (a.syncName.empty() != b.syncName.empty()) return !a.syncName.empty();
         if (a.chanceLog10 != b.chanceLog10) return a.chanceLog10 < b.chanceLog10;
         if (a.best.count != b.best.count) return a.best.count > b.best.count;
-        if (a.best.interval != b.best.interval) return a.best.interval < b.best.interval;
-        return a.best.index < b.best.index;
+        if (a.interval != b.interval) return a.interval < b.interval;
+        return a.syncOffset < b.syncOffset;
     });
     return groups;
 }

@@ -1,50 +1,68 @@
 #pragma once
-// A ranked summary of a finished run's reported candidates.
+// A ranked summary of a finished run's reported candidates: for each group of
+// related candidates, the frame interval, where the sync word starts, what it
+// is, and how unlikely the group is to be chance.
 //
-// A run reports the true frame length P again at 2P, 3P, ..., and a sync word
-// that is longer than the compared window (or matched with tolerated errors)
-// shows as a run of adjacent indexes. The summary folds these echoes into
-// groups and ranks the groups by how unlikely their best member is by chance.
-//
-// Grouping. Two reported candidates (I1, x1) and (I2, x2) are related when
+// Grouping. A run reports the true frame length P again at 2P, 3P, ..., and a
+// sync word matched with tolerated errors (or longer than the compared
+// window) shows as a run of adjacent indexes. Two reported candidates
+// (I1, x1) and (I2, x2) are related when
 //   - I1 == I2 and the indexes are neighbours on the frame circle:
-//     (x2 - x1) mod I1 is 1 or I1 - 1 (index I - 1 is followed by index 0 of
-//     the next frame), or
-//   - I2 is a multiple of I1 (I2 = m * I1, m >= 2) and x2 mod I1 is x1 or a
-//     neighbour of it on the circle of I1, as above.
-// The groups are the closure of this relation (union-find): a chain of
-// neighbours is one group, and so is an interval with the echoes at its
-// multiples. Intervals of which neither is a multiple of the other (1024 and
-// 1536, say) join only through a member at a common divisor.
+//     (x2 - x1) mod I1 is 1 or I1 - 1, or
+//   - I2 = m * I1 (m >= 2) and x2 mod I1 is x1 or a neighbour of it.
+// The groups are the closure of this relation (union-find).
 //
-// Best member of a group: the highest count; among those the smallest
-// interval; among those at that interval the middle index of their run on
-// the frame circle (the lower of two middles). With tolerated errors a
-// word's count forms a plateau centred on its true position.
+// Interval and best member. A group stands for the smallest of its intervals
+// whose highest count is at least 9/10 of the group's highest; its best
+// member is the member at that interval with the highest count, the middle
+// one of a tied run on the frame circle (the lower of two middles).
 //
-// Chance model. A frame window of W = min(20, SYNC_BIT_SIZE) random bits
-// matches a given pattern within e = ALLOW_ERR_BITS errors with probability
-//   p = sum_{k = 0..min(e, W)} C(W, k) / 2^W.
-// Over the N = sum of I for I in START..END (I > 0) examined candidates, the
-// expected number that reach count c by chance is
-//   N * P(Binomial(FRAME_ROUNDS, p) >= c - 1),
-// c - 1 being the matching frames beside the reference. At c = THRESHOLD this
-// is the run's expected number of chance reports. Exclusion patterns are not
-// modelled. Figures are kept as log10 so a long frame count never underflows.
+// Fixed region. The capture (decoded cells from IGNORE_START_BITS + 1) is
+// folded at the interval; an offset is fixed when one value holds in at
+// least kFixedShare of the whole frames. The fixed region is the run of fixed
+// offsets that holds the best member (or its nearest fixed member), reported
+// with its start, length and majority bits in hex, as captured.
 //
-// Ranking: smallest expected chance count of the best member first, then
-// higher count, then smaller interval, then smaller index.
-#include "engine/reported_candidate.h"
+// Sync offset and word. A published sync word (known_sync_words.h) or its
+// complement inside the fixed region, within ALLOW_ERR_BITS differing bits,
+// names the word and pins the sync offset to where it starts; a complement
+// means the capture's polarity is inverted. Otherwise the sync offset is the
+// region's first bit after any leading fill, and the word is the
+// SYNC_BIT_SIZE majority bits from there. Without a fixed region the offset is
+// the best member's index.
+//
+// Chance model ("capture"). The region from the sync offset on is cut into
+// pieces of W = min(20, SYNC_BIT_SIZE) bits (fill pieces left out unless all
+// are fill; a shorter last piece tolerates proportionally fewer errors). A
+// frame matches by chance with q = the product over the pieces of the share
+// of the capture's windows that lie within the tolerated errors of the piece
+// (CaptureStatistics), so fill and constant levels, which the capture is full
+// of, come out likely and a sync word that turns up once a frame unlikely.
+// Without a region the piece is the W bits at the sync offset. Over the
+// N = sum of I for I in START..END (I > 0) examined candidates, the expected
+// number that reach the best member's count c by chance is
+//   N * P(Binomial(FRAME_ROUNDS, q) >= c - 1),
+// kept as log10 so that long frame counts never underflow.
+//
+// Ranking: groups holding a published word first, then the smallest expected
+// chance count, then the higher count, the smaller interval, the smaller
+// sync offset.
+#include "engine/bit_buffer.h"
+#include "engine/candidate_record.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvelan {
 
 struct AnalysisParameters;
 
-// p above. windowBits <= 0 gives 1 (nothing to differ), allowErrBits < 0 gives 0.
+inline constexpr std::string_view kChanceModelName = "capture";
+
+// Probability that W uniform random bits lie within e errors of a pattern:
+// sum_{k <= e} C(W, k) / 2^W. windowBits <= 0 gives 1, allowErrBits < 0 gives 0.
 long double frameMatchProbability(int windowBits, int allowErrBits);
 
 // log10 of P(Binomial(n, p) >= k); -infinity when that is 0.
@@ -53,31 +71,31 @@ long double log10BinomialTail(std::int64_t n, long double p, std::int64_t k);
 // N above, as a real number (it can pass 2^63 for values from a settings file).
 long double examinedCandidates(const AnalysisParameters& params);
 
-struct ChanceModel {
-    int windowBits = 0;
-    int allowErrBits = 0;
-    long double frameMatch = 0; // p
-    long double examined = 0;   // N
-    std::int64_t frames = 0;    // FRAME_ROUNDS
-
-    explicit ChanceModel(const AnalysisParameters& params);
-    // log10 of the expected number of candidates reaching `count` by chance.
-    long double log10ChanceCount(std::int64_t count) const;
-};
-
 struct SummaryGroup {
-    ReportedCandidate best;
-    std::int64_t rows = 0;              // reported candidates it stands for
-    long double chanceLog10 = 0;        // log10 expected chance count of `best`
+    CandidateRecord best;                // its best member, as reported
+    std::int64_t interval = 0;           // the frame interval it stands for
+    std::int64_t syncOffset = 0;         // the index where the sync word starts
+    std::string syncBits;                // the sync word, normal polarity, "0"/"1"
+    std::string syncHex;                 // the same in hex
+    std::string syncName;                // a published word's name, else empty
+    bool inverted = false;               // the capture holds the word's complement
+    std::int64_t fixedStart = 0;         // the fixed region (length 0: none)
+    std::int64_t fixedLength = 0;
+    std::string fixedHex;                // its bits as captured, in hex
+    std::int64_t rows = 0;               // reported candidates it stands for
+    long double frameChanceLog10 = 0;    // log10 q
+    long double chanceLog10 = 0;         // log10 expected chance count
     std::vector<std::int64_t> intervals; // its distinct intervals, ascending
-    // The run of its indexes at best.interval that holds best.index, in frame
+    // The run of its indexes at `interval` that holds best.index, in frame
     // order (firstIndex > lastIndex when the run wraps past the frame end).
     std::int64_t firstIndex = 0;
     std::int64_t lastIndex = 0;
 };
 
-std::vector<SummaryGroup> summariseCandidates(const std::vector<ReportedCandidate>& results,
-                                             const AnalysisParameters& params);
+// `decodedBits`: the cells 1 .. decodedBits that hold the capture; 0 when
+// unknown, then MAX_INPUT_BITS cells count.
+std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, const BitBuffer& bits,
+                                             const AnalysisParameters& params, std::int32_t decodedBits = 0);
 
 // A log10 figure as short scientific text: "1.2e-65", "3.4e+00", "0".
 std::string formatLog10(long double log10Value);

@@ -1,0 +1,77 @@
+#include "engine/fixed_region.h"
+
+#include <algorithm>
+
+namespace morvelan {
+
+FrameProfile profileFrames(const BitBuffer& bits, std::int64_t first, std::int64_t lastCell, std::int64_t interval)
+{
+    FrameProfile p;
+    p.interval = interval;
+    if (interval <= 0) return p;
+    first = std::max<std::int64_t>(first, 1);
+    lastCell = std::min<std::int64_t>(lastCell, kBitBufferLast);
+    p.frames = lastCell >= first ? (lastCell - first + 1) / interval : 0;
+    const auto width = static_cast<std::size_t>(interval);
+    std::vector<std::int64_t> ones(width, 0);
+    for (std::int64_t k = 0; k < p.frames; ++k) {
+        const std::int64_t base = first + k * interval;
+        for (std::size_t o = 0; o < width; ++o) ones[o] += bits.get(base + static_cast<std::int64_t>(o));
+    }
+    p.majority.assign(width, '0');
+    p.fixed.assign(width, false);
+    if (p.frames < 2) return p;
+    const auto needed = static_cast<std::int64_t>(kFixedShare * static_cast<double>(p.frames) + 0.999999);
+    for (std::size_t o = 0; o < width; ++o) {
+        const bool one = ones[o] * 2 > p.frames;
+        p.majority[o] = one ? '1' : '0';
+        p.fixed[o] = (one ? ones[o] : p.frames - ones[o]) >= needed;
+    }
+    return p;
+}
+
+FixedRegion findFixedRegion(const FrameProfile& profile, std::int64_t offset)
+{
+    const std::int64_t n = profile.interval;
+    if (n <= 0 || offset < 0 || offset >= n || !profile.fixed[static_cast<std::size_t>(offset)]) return {};
+    const auto isFixed = [&](std::int64_t o) { return profile.fixed[static_cast<std::size_t>(((o % n) + n) % n)]; };
+    std::int64_t back = 0;
+    while (back < n && isFixed(offset - back - 1)) ++back;
+    if (back >= n) return {0, n}; // every offset is fixed
+    std::int64_t ahead = 0;
+    while (isFixed(offset + ahead + 1)) ++ahead;
+    return {((offset - back) % n + n) % n, back + ahead + 1};
+}
+
+std::string regionBits(const FrameProfile& profile, const FixedRegion& region)
+{
+    std::string out;
+    out.reserve(static_cast<std::size_t>(region.length));
+    for (std::int64_t j = 0; j < region.length; ++j)
+        out += profile.majority[static_cast<std::size_t>((region.start + j) % profile.interval)];
+    return out;
+}
+
+std::size_t leadingFillLength(const std::string& bits)
+{
+    if (bits.size() < 2) return 0;
+    std::size_t same = 1;
+    while (same < bits.size() && bits[same] == bits[0]) ++same;
+    std::size_t alternating = 1;
+    while (alternating < bits.size() && bits[alternating] != bits[alternating - 1]) ++alternating;
+    const std::size_t longest = std::max(same, alternating);
+    return longest - longest % static_cast<std::size_t>(kFillUnit);
+}
+
+std::string bitsToHex(const std::string& bits)
+{
+    std::string hex;
+    for (std::size_t g = 0; g < bits.size(); g += 4) {
+        int v = 0;
+        for (std::size_t j = 0; j < 4; ++j) v = v * 2 + (g + j < bits.size() && bits[g + j] == '1');
+        hex += "0123456789ABCDEF"[v];
+    }
+    return hex;
+}
+
+} // namespace morvelan

@@ -1,0 +1,54 @@
+#pragma once
+// The stream folded at one interval, bit offset by bit offset: which value
+// each offset takes in most frames and whether it keeps that value from
+// frame to frame. The run of kept offsets round a sync word is the fixed
+// region of the frame: the word and the constant words beside it.
+#include "engine/bit_buffer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morvelan {
+
+// An offset is fixed when at least this share of the frames agree on it;
+// bit errors of a few per thousand and a few frames without their word
+// stay far above it, a data bit (about one half) far below.
+inline constexpr double kFixedShare = 0.9;
+// A run of one bit value, or of alternating values, of at least this many
+// bits is fill rather than a word. Fill is taken in whole units of this size
+// (frames are built of 8-bit words or multiples of them), so a sync word
+// whose first bits continue the fill's pattern keeps them.
+inline constexpr std::int64_t kFillUnit = 8;
+
+struct FrameProfile {
+    std::int64_t interval = 0;
+    std::int64_t frames = 0;          // whole frames folded
+    std::string majority;             // "0"/"1" per offset
+    std::vector<bool> fixed;          // per offset
+};
+
+// Folds cells first .. lastCell at `interval`; only whole frames count.
+FrameProfile profileFrames(const BitBuffer& bits, std::int64_t first, std::int64_t lastCell, std::int64_t interval);
+
+struct FixedRegion {
+    std::int64_t start = 0;  // offset of its first bit
+    std::int64_t length = 0; // 0: none
+};
+
+// The circular run of fixed offsets that holds `offset` (the whole frame when
+// every offset is fixed; length 0 when `offset` is not fixed).
+FixedRegion findFixedRegion(const FrameProfile& profile, std::int64_t offset);
+
+// The majority bits of `region`, in frame order from its start.
+std::string regionBits(const FrameProfile& profile, const FixedRegion& region);
+
+// Length of the fill `bits` begin with (one value or alternating values),
+// cut down to whole kFillUnit units; 0 when there is no such fill.
+std::size_t leadingFillLength(const std::string& bits);
+
+// "0"/"1" text as hexadecimal, four bits a digit; a last group shorter than
+// four is filled with 0s on the right.
+std::string bitsToHex(const std::string& bits);
+
+} // namespace morvelan
