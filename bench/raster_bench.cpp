@@ -93,10 +93,11 @@ void BM_R5_SummaryOfEveryCandidate(benchmark::State& state)
 {
     AnalysisParameters params;
     ResetParameters(params);
-    std::vector<ReportedCandidate> rows;
-    for (std::int64_t i = params.START_SYNC_INTERVAL; i <= params.END_SYNC_INTERVAL; ++i)
-        for (std::int64_t x = 0; x < i; ++x) rows.push_back({i, x, "00000000000000000000", "00000", 21});
-    for (auto _ : state) benchmark::DoNotOptimize(summariseCandidates(rows, params).size());
+    const auto bits = randomStream();
+    CandidateRecords rows;
+    for (std::int32_t i = params.START_SYNC_INTERVAL; i <= params.END_SYNC_INTERVAL; ++i)
+        for (std::int32_t x = 0; x < i; ++x) rows.push_back({i, x, 21});
+    for (auto _ : state) benchmark::DoNotOptimize(summariseCandidates(rows, *bits, params, MAX_INPUT_BITS).size());
     state.counters["rows"] = static_cast<double>(rows.size());
 }
 BENCHMARK(BM_R5_SummaryOfEveryCandidate)->Unit(benchmark::kMillisecond);

@@ -52,15 +52,31 @@ std::string regionBits(const FrameProfile& profile, const FixedRegion& region)
     return out;
 }
 
-std::size_t leadingFillLength(const std::string& bits)
+std::size_t leadingFillLength(std::string_view bits)
 {
-    if (bits.size() < 2) return 0;
+    if (bits.size() < kMinFillBits) return 0;
     std::size_t same = 1;
     while (same < bits.size() && bits[same] == bits[0]) ++same;
     std::size_t alternating = 1;
     while (alternating < bits.size() && bits[alternating] != bits[alternating - 1]) ++alternating;
     const std::size_t longest = std::max(same, alternating);
-    return longest - longest % static_cast<std::size_t>(kFillUnit);
+    return longest >= kMinFillBits ? longest - longest % kFillUnit : 0;
+}
+
+std::vector<Segment> wordSegments(std::string_view bits)
+{
+    std::vector<Segment> out;
+    std::size_t j = 0;
+    while (j < bits.size()) {
+        if (const std::size_t fill = leadingFillLength(bits.substr(j)); fill > 0) {
+            j += fill;
+            continue;
+        }
+        if (out.empty() || out.back().start + out.back().length != j) out.push_back({j, 0});
+        ++out.back().length;
+        ++j;
+    }
+    return out;
 }
 
 std::string bitsToHex(const std::string& bits)

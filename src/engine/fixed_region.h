@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvelan {
@@ -15,11 +16,12 @@ namespace morvelan {
 // bit errors of a few per thousand and a few frames without their word
 // stay far above it, a data bit (about one half) far below.
 inline constexpr double kFixedShare = 0.9;
-// A run of one bit value, or of alternating values, of at least this many
-// bits is fill rather than a word. Fill is taken in whole units of this size
-// (frames are built of 8-bit words or multiples of them), so a sync word
-// whose first bits continue the fill's pattern keeps them.
-inline constexpr std::int64_t kFillUnit = 8;
+// A run of one bit value, or of alternating values, of at least
+// kMinFillBits bits is fill rather than a word. Fill is taken in whole units
+// of kFillUnit bits (frames are built of 8-bit words or multiples of them),
+// so a sync word whose first bits continue the fill's pattern keeps them.
+inline constexpr std::size_t kMinFillBits = 16;
+inline constexpr std::size_t kFillUnit = 8;
 
 struct FrameProfile {
     std::int64_t interval = 0;
@@ -43,9 +45,16 @@ FixedRegion findFixedRegion(const FrameProfile& profile, std::int64_t offset);
 // The majority bits of `region`, in frame order from its start.
 std::string regionBits(const FrameProfile& profile, const FixedRegion& region);
 
-// Length of the fill `bits` begin with (one value or alternating values),
-// cut down to whole kFillUnit units; 0 when there is no such fill.
-std::size_t leadingFillLength(const std::string& bits);
+// Length of the fill `bits` begin with (one value or alternating values,
+// at least kMinFillBits), cut down to whole kFillUnit units; else 0.
+std::size_t leadingFillLength(std::string_view bits);
+
+struct Segment {
+    std::size_t start = 0;
+    std::size_t length = 0;
+};
+// The parts of `bits` between fills: the words of a fixed region.
+std::vector<Segment> wordSegments(std::string_view bits);
 
 // "0"/"1" text as hexadecimal, four bits a digit; a last group shorter than
 // four is filled with 0s on the right.

@@ -3,6 +3,7 @@
 #include "engine/hex_convert.h"
 
 #include <array>
+#include <cstdint>
 #include <tuple>
 
 namespace morvelan {
@@ -44,7 +45,7 @@ std::string knownWordBits(const KnownSyncWord& word)
     return bits;
 }
 
-std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int allowErrors)
+std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int errorsPer64)
 {
     std::optional<KnownSyncMatch> best;
     const auto better = [](const KnownSyncMatch& a, const KnownSyncMatch& b) {
@@ -56,12 +57,13 @@ std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int allow
     for (const KnownSyncWord& word : kWords) {
         const std::string pattern = knownWordBits(word);
         if (pattern.size() > bits.size()) continue;
+        const auto allowed = static_cast<int>(static_cast<std::int64_t>(errorsPer64) * static_cast<std::int64_t>(pattern.size()) / 64);
         for (std::size_t at = 0; at + pattern.size() <= bits.size(); ++at) {
             int differ = 0;
             for (std::size_t j = 0; j < pattern.size(); ++j) differ += bits[at + j] != pattern[j];
             const int complementDiffer = static_cast<int>(pattern.size()) - differ;
             for (const auto& [count, inverted] : {std::pair{differ, false}, std::pair{complementDiffer, true}}) {
-                if (count > allowErrors) continue;
+                if (count > allowed) continue;
                 const KnownSyncMatch m{&word, at, inverted, count};
                 if (!best || better(m, *best)) best = m;
             }

@@ -28,9 +28,12 @@ struct KnownSyncMatch {
     int mismatches = 0;
 };
 
-// The known word (or complement) that lies in `bits` ("0"/"1" text) within
-// `allowErrors` differing bits: fewest differences first, then the longer
-// word, then the earlier start. nullopt when none does.
-std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int allowErrors);
+// The known word (or complement) that lies in `bits` ("0"/"1" text) with at
+// most errorsPer64 x (word length) / 64 differing bits, rounded down: `bits`
+// are the majority of many frames, where bit errors have mostly gone, and a
+// short word let off a few bits would turn up in constant words by chance.
+// Fewest differences first, then the longer word, then the earlier start;
+// nullopt when none lies there.
+std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int errorsPer64);
 
 } // namespace morvelan

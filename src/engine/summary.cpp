@@ -11,6 +11,7 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <optional>
 
 namespace morvelan {
 namespace {
@@ -126,194 +127,276 @@ std::vector<std::int64_t> circleOrder(std::vector<std::int64_t> indexes, std::in
     return indexes;
 }
 
+// A group's members by interval, each interval's indexes in ascending order.
 struct GroupMembers {
-    CandidateRecord best;
-    std::int64_t interval = 0;
-    std::vector<std::int64_t> intervals;
-    std::vector<std::int64_t> indexesAtInterval; // sorted, distinct
-    std::int64_t firstIndex = 0;
-    std::int64_t lastIndex = 0;
+    std::map<std::int64_t, std::vector<CandidateRecord>> byInterval;
+    std::int64_t topCount = 0;
 };
 
-GroupMembers describeMembers(const CandidateRecords& records, const std::vector<std::size_t>& rows)
+GroupMembers collectMembers(const CandidateRecords& records, const std::vector<std::size_t>& rows)
 {
     GroupMembers g;
-    std::map<std::int64_t, std::int64_t> topCount; // per interval
+    g.topCount = std::numeric_limits<std::int64_t>::min();
     for (std::size_t r : rows) {
-        const CandidateRecord& c = records[r];
-        auto [it, fresh] = topCount.try_emplace(c.interval, c.count);
-        if (!fresh) it->second = std::max(it->second, c.count);
+        g.byInterval[records[r].interval].push_back(records[r]);
+        g.topCount = std::max(g.topCount, records[r].count);
     }
-    std::int64_t groupTop = std::numeric_limits<std::int64_t>::min();
-    for (const auto& [interval, count] : topCount) {
-        g.intervals.push_back(interval);
-        groupTop = std::max(groupTop, count);
-    }
-    // The smallest interval that comes near the group's highest count: an
-    // echo at 2P can gain a frame or two over P by the luck of bit errors.
-    std::int64_t bestCount = groupTop;
-    for (const auto& [interval, count] : topCount) {
-        if (count * 10 >= groupTop * 9) {
-            g.interval = interval;
-            bestCount = count;
-            break;
-        }
-    }
-
-    std::vector<std::int64_t> tied;
-    for (std::size_t r : rows) {
-        const CandidateRecord& c = records[r];
-        if (c.interval != g.interval) continue;
-        g.indexesAtInterval.push_back(c.index);
-        if (c.count == bestCount) tied.push_back(c.index);
-    }
-    const std::vector<std::int64_t> order = circleOrder(tied, g.interval);
-    const std::int64_t bestIndex = order[(order.size() - 1) / 2];
-    for (std::size_t r : rows) {
-        const CandidateRecord& c = records[r];
-        if (c.interval == g.interval && c.index == bestIndex && c.count == bestCount) {
-            g.best = c;
-            break;
-        }
-    }
-
-    // The run of neighbouring indexes round best.index.
-    std::vector<std::int64_t>& at = g.indexesAtInterval;
-    std::sort(at.begin(), at.end());
-    at.erase(std::unique(at.begin(), at.end()), at.end());
-    const auto present = [&](std::int64_t x) { return std::binary_search(at.begin(), at.end(), x); };
-    const auto steps = static_cast<std::int64_t>(at.size());
-    std::int64_t first = bestIndex;
-    std::int64_t last = bestIndex;
-    std::int64_t taken = g.interval > 0 ? 1 : steps;
-    while (taken < steps && present(floorMod(last + 1, g.interval))) {
-        last = floorMod(last + 1, g.interval);
-        ++taken;
-    }
-    while (taken < steps && present(floorMod(first - 1, g.interval))) {
-        first = floorMod(first - 1, g.interval);
-        ++taken;
-    }
-    g.firstIndex = first;
-    g.lastIndex = last;
+    for (auto& [interval, members] : g.byInterval)
+        std::sort(members.begin(), members.end(),
+                  [](const CandidateRecord& a, const CandidateRecord& b) { return a.index < b.index; });
     return g;
 }
 
-// What the capture folded at the group's interval says about it.
+// The best member at one interval: the highest count, the middle one of a
+// tied run on the frame circle (the lower of two middles).
+CandidateRecord bestMember(const std::vector<CandidateRecord>& members, std::int64_t interval)
+{
+    std::int64_t top = std::numeric_limits<std::int64_t>::min();
+    for (const CandidateRecord& m : members) top = std::max(top, m.count);
+    std::vector<std::int64_t> tied;
+    for (const CandidateRecord& m : members)
+        if (m.count == top) tied.push_back(m.index);
+    const std::vector<std::int64_t> order = circleOrder(tied, interval);
+    const std::int64_t index = order[(order.size() - 1) / 2];
+    for (const CandidateRecord& m : members)
+        if (m.index == index && m.count == top) return m;
+    return members.front();
+}
+
+// The run of neighbouring member indexes round `index`, in frame order.
+std::pair<std::int64_t, std::int64_t> indexRun(const std::vector<CandidateRecord>& members, std::int64_t interval,
+                                               std::int64_t index)
+{
+    std::vector<std::int64_t> at;
+    for (const CandidateRecord& m : members) at.push_back(m.index);
+    at.erase(std::unique(at.begin(), at.end()), at.end());
+    const auto present = [&](std::int64_t x) { return std::binary_search(at.begin(), at.end(), x); };
+    const auto steps = static_cast<std::int64_t>(at.size());
+    std::int64_t first = index;
+    std::int64_t last = index;
+    std::int64_t taken = present(index) ? 1 : steps;
+    while (taken < steps && present(floorMod(last + 1, interval))) {
+        last = floorMod(last + 1, interval);
+        ++taken;
+    }
+    while (taken < steps && present(floorMod(first - 1, interval))) {
+        first = floorMod(first - 1, interval);
+        ++taken;
+    }
+    return {first, last};
+}
+
+std::string complement(std::string bits)
+{
+    for (char& c : bits) c = c == '1' ? '0' : '1';
+    return bits;
+}
+
+// One reading of a group: an interval, a sync offset, the word there and
+// how likely it is by chance.
+struct Reading {
+    SummaryGroup g;
+    int knownMismatches = std::numeric_limits<int>::max();
+};
+
+bool readsBetter(const Reading& a, const Reading& b)
+{
+    if (a.g.syncName.empty() != b.g.syncName.empty()) return !a.g.syncName.empty();
+    if (a.knownMismatches != b.knownMismatches) return a.knownMismatches < b.knownMismatches;
+    if (a.g.chanceLog10 != b.g.chanceLog10) return a.g.chanceLog10 < b.g.chanceLog10;
+    if (a.g.best.count != b.g.best.count) return a.g.best.count > b.g.best.count;
+    return a.g.interval < b.g.interval;
+}
+
+// What the capture folded at a group's intervals says about it.
 class GroupAnalyser {
 public:
     GroupAnalyser(const BitBuffer& bits, const AnalysisParameters& params, std::int32_t decodedBits)
         : bits_(bits), params_(params),
           lastCell_(decodedBits > 0 ? std::min<std::int64_t>(decodedBits, kBitBufferLast) : MAX_INPUT_BITS),
           statistics_(bits, static_cast<std::int32_t>(lastCell_)),
-          window_(std::clamp(params.SYNC_BIT_SIZE, 1, 20)),
+          window_(std::clamp(params.SYNC_BIT_SIZE, 1, CaptureStatistics::kMaxWidth)),
           examined_(examinedCandidates(params))
     {
     }
 
+    // Reads the group at each of its intervals that comes near its highest
+    // count and keeps the best reading.
     SummaryGroup analyse(const GroupMembers& m)
     {
-        SummaryGroup g;
-        g.best = m.best;
-        g.interval = m.interval;
-        g.intervals = m.intervals;
-        g.firstIndex = m.firstIndex;
-        g.lastIndex = m.lastIndex;
-        g.syncOffset = m.best.index;
-        const std::int64_t first = std::int64_t{params_.IGNORE_START_BITS} + 1;
-        const FrameProfile& profile = profileAt(m.interval, first);
-        const bool folded = profile.frames >= 2;
-
-        FixedRegion region;
-        if (folded) region = regionNear(profile, m);
-        std::string captured; // the bits the chance is reckoned on, as captured
-        if (region.length > 0) {
-            const std::string content = regionBits(profile, region);
-            g.fixedStart = region.start;
-            g.fixedLength = region.length;
-            g.fixedHex = bitsToHex(content);
-            std::size_t from = 0;
-            if (const auto known = findKnownSyncWord(content, params_.ALLOW_ERR_BITS)) {
-                from = known->at;
-                g.syncName = std::string(known->word->name);
-                g.inverted = known->inverted;
-                g.syncBits = knownWordBits(*known->word);
-            } else {
-                const std::size_t fill = leadingFillLength(content);
-                if (fill < content.size()) from = fill;
-            }
-            g.syncOffset = floorMod(region.start + static_cast<std::int64_t>(from), m.interval);
-            captured = content.substr(from);
+        std::optional<Reading> best;
+        std::vector<std::int64_t> intervals;
+        for (const auto& [interval, members] : m.byInterval) {
+            intervals.push_back(interval);
+            std::int64_t top = 0;
+            for (const CandidateRecord& r : members) top = std::max(top, r.count);
+            if (top * 10 < m.topCount * 9) continue; // an echo that lost frames
+            for (Reading& r : readInterval(interval, members))
+                if (!best || readsBetter(r, *best)) best = std::move(r);
         }
-        if (g.syncBits.empty()) {
-            for (std::int64_t j = 0; j < params_.SYNC_BIT_SIZE; ++j) {
-                const std::int64_t o = g.syncOffset + j;
-                g.syncBits += folded ? profile.majority[static_cast<std::size_t>(floorMod(o, m.interval))]
-                                     : static_cast<char>('0' + bits_.get(first + o));
-            }
-        }
-        g.syncHex = bitsToHex(g.syncBits);
-        if (captured.empty()) {
-            captured = g.syncBits.substr(0, static_cast<std::size_t>(window_));
-            if (g.inverted) captured = complement(captured);
-        }
-        g.frameChanceLog10 = log10FrameChance(captured);
-        g.chanceLog10 = examined_ > 0 ? std::log10(examined_) + log10BinomialTail(params_.FRAME_ROUNDS,
-                                                                                    std::pow(10.0L, g.frameChanceLog10),
-                                                                                    m.best.count - 1)
-                                      : kNegativeInfinity;
+        SummaryGroup g = std::move(best->g);
+        g.intervals = intervals;
+        const auto [first, last] = indexRun(m.byInterval.at(g.interval), g.interval, g.best.index);
+        g.firstIndex = first;
+        g.lastIndex = last;
         return g;
     }
 
 private:
-    static std::string complement(std::string bits)
+    // A reading for each fixed region that holds a member, or one at the
+    // best member when none does.
+    std::vector<Reading> readInterval(std::int64_t interval, const std::vector<CandidateRecord>& members)
     {
-        for (char& c : bits) c = c == '1' ? '0' : '1';
+        std::vector<Reading> out;
+        const FrameProfile& profile = profileAt(interval);
+        std::vector<bool> covered(static_cast<std::size_t>(interval), false);
+        if (profile.frames >= 2) {
+            for (const CandidateRecord& member : members) {
+                if (covered[static_cast<std::size_t>(member.index)]) continue;
+                const FixedRegion region = findFixedRegion(profile, member.index);
+                if (region.length == 0) continue;
+                CandidateRecord top = member;
+                for (std::int64_t j = 0; j < region.length; ++j)
+                    covered[static_cast<std::size_t>((region.start + j) % interval)] = true;
+                for (const CandidateRecord& r : members)
+                    if (floorMod(r.index - region.start, interval) < region.length && r.count > top.count) top = r;
+                out.push_back(readRegion(profile, region, top));
+            }
+        }
+        if (out.empty()) out.push_back(readAt(profile, bestMember(members, interval)));
+        return out;
+    }
+
+    // Inside a region: a published word pins the offset; otherwise the word
+    // between fills that is least likely by chance.
+    Reading readRegion(const FrameProfile& profile, const FixedRegion& region, const CandidateRecord& top)
+    {
+        Reading r;
+        SummaryGroup& g = r.g;
+        g.best = top;
+        g.interval = profile.interval;
+        g.fixedStart = region.start;
+        g.fixedLength = region.length;
+        const std::string content = regionBits(profile, region);
+        g.fixedHex = bitsToHex(content);
+        std::string captured;
+        if (const auto known = findKnownSyncWord(content, params_.ALLOW_ERR_BITS)) {
+            g.syncOffset = floorMod(region.start + static_cast<std::int64_t>(known->at), g.interval);
+            g.syncName = std::string(known->word->name);
+            g.inverted = known->inverted;
+            g.syncBits = knownWordBits(*known->word);
+            r.knownMismatches = known->mismatches;
+            captured = g.inverted ? complement(g.syncBits) : g.syncBits;
+            g.frameChanceLog10 = log10WordChance(captured);
+        } else {
+            std::vector<Segment> words = wordSegments(content);
+            // All fill: the fill's own pattern.
+            if (words.empty()) words.push_back({0, std::min(content.size(), static_cast<std::size_t>(window_))});
+            long double rarest = std::numeric_limits<long double>::infinity();
+            std::size_t from = 0;
+            for (const Segment& w : words) {
+                const long double q = log10WordChance(content.substr(w.start, w.length));
+                if (q < rarest) {
+                    rarest = q;
+                    from = w.start;
+                }
+            }
+            g.syncOffset = floorMod(region.start + static_cast<std::int64_t>(from), g.interval);
+            g.frameChanceLog10 = rarest;
+            g.syncBits = majorityFrom(profile, g.syncOffset);
+        }
+        finish(g);
+        return r;
+    }
+
+    // No fixed region: the best member's own window.
+    Reading readAt(const FrameProfile& profile, const CandidateRecord& member)
+    {
+        Reading r;
+        SummaryGroup& g = r.g;
+        g.best = member;
+        g.interval = profile.interval;
+        g.syncOffset = member.index;
+        g.syncBits = majorityFrom(profile, member.index);
+        g.frameChanceLog10 = log10WordChance(g.syncBits.substr(0, static_cast<std::size_t>(window_)));
+        finish(g);
+        return r;
+    }
+
+    // The chance figure, over every whole frame of the capture when two or
+    // more fold (a word that held only in the compared frames counts for
+    // less), else over the compared frames with the best member's count.
+    void finish(SummaryGroup& g)
+    {
+        g.syncHex = bitsToHex(g.syncBits);
+        std::int64_t trials = params_.FRAME_ROUNDS;
+        std::int64_t agreeing = g.best.count - 1;
+        const FrameProfile& profile = profileAt(g.interval);
+        if (profile.frames >= 2) {
+            const std::int64_t first = std::int64_t{params_.IGNORE_START_BITS} + 1 + g.syncOffset;
+            const std::int64_t width = std::min<std::int64_t>(window_, g.interval);
+            std::string reference = g.syncBits.substr(0, static_cast<std::size_t>(width));
+            if (g.inverted) reference = complement(reference);
+            trials = profile.frames - 1;
+            agreeing = -1; // the frame that is the reference
+            for (std::int64_t k = 0; k < profile.frames; ++k) {
+                std::int64_t differ = 0;
+                for (std::int64_t j = 0; j < width; ++j)
+                    differ += bits_.get(first + k * g.interval + j) != reference[static_cast<std::size_t>(j)] - '0';
+                agreeing += differ <= params_.ALLOW_ERR_BITS;
+            }
+            agreeing = std::max<std::int64_t>(agreeing, 0);
+        }
+        g.chanceLog10 = examined_ > 0 ? std::log10(examined_) + log10BinomialTail(trials,
+                                                                                    std::pow(10.0L, g.frameChanceLog10),
+                                                                                    agreeing)
+                                      : kNegativeInfinity;
+    }
+
+    // SYNC_BIT_SIZE bits from `offset`: the majority of the frames, or frame
+    // 1 when fewer than two frames fold.
+    std::string majorityFrom(const FrameProfile& profile, std::int64_t offset) const
+    {
+        std::string bits;
+        const std::int64_t first = std::int64_t{params_.IGNORE_START_BITS} + 1;
+        for (std::int64_t j = 0; j < params_.SYNC_BIT_SIZE; ++j) {
+            const std::int64_t o = offset + j;
+            bits += profile.frames >= 2 ? profile.majority[static_cast<std::size_t>(floorMod(o, profile.interval))]
+                                        : static_cast<char>('0' + bits_.get(first + o));
+        }
         return bits;
     }
 
-    const FrameProfile& profileAt(std::int64_t interval, std::int64_t first)
+    const FrameProfile& profileAt(std::int64_t interval)
     {
         auto [it, fresh] = profiles_.try_emplace(interval);
-        if (fresh) it->second = profileFrames(bits_, first, lastCell_, interval);
+        if (fresh)
+            it->second = profileFrames(bits_, std::int64_t{params_.IGNORE_START_BITS} + 1, lastCell_, interval);
         return it->second;
     }
 
-    // The region round the best member, else round the member nearest to it
-    // that lies on a fixed offset.
-    static FixedRegion regionNear(const FrameProfile& profile, const GroupMembers& m)
+    // log10 q of a word: the product of its two rarest pieces of window_
+    // bits (a shorter last piece tolerates proportionally fewer errors).
+    // Not all pieces: the pieces of a long constant stretch (status words,
+    // the top bits of slow channels) are far from independent.
+    long double log10WordChance(const std::string& bits) const
     {
-        std::vector<std::int64_t> order = m.indexesAtInterval;
-        const auto distance = [&](std::int64_t x) {
-            const std::int64_t d = floorMod(x - m.best.index, m.interval);
-            return std::min(d, m.interval - d);
-        };
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::int64_t a, std::int64_t b) { return distance(a) < distance(b); });
-        for (const std::int64_t x : order)
-            if (const FixedRegion r = findFixedRegion(profile, x); r.length > 0) return r;
-        return {};
-    }
-
-    // log10 q: the pieces of `bits` that are no fill (all pieces when every
-    // one is fill).
-    long double log10FrameChance(const std::string& bits) const
-    {
-        std::vector<std::string> pieces;
-        for (std::size_t at = 0; at < bits.size(); at += static_cast<std::size_t>(window_))
-            pieces.push_back(bits.substr(at, static_cast<std::size_t>(window_)));
-        std::vector<std::string> words;
-        for (const std::string& p : pieces)
-            if (leadingFillLength(p) < p.size() || p.size() < static_cast<std::size_t>(kFillUnit)) words.push_back(p);
-        if (words.empty() && !pieces.empty()) words.push_back(pieces.front());
-        if (words.empty()) return std::log10(frameMatchProbability(window_, params_.ALLOW_ERR_BITS));
-        long double sum = 0;
-        for (const std::string& w : words) {
+        if (bits.empty()) return std::log10(frameMatchProbability(window_, params_.ALLOW_ERR_BITS));
+        long double rarest = 0;
+        long double next = 0;
+        for (std::size_t at = 0; at < bits.size(); at += static_cast<std::size_t>(window_)) {
+            const std::string piece = bits.substr(at, static_cast<std::size_t>(window_));
             const auto errors = static_cast<int>(static_cast<std::int64_t>(std::max(params_.ALLOW_ERR_BITS, 0)) *
-                                                 static_cast<std::int64_t>(w.size()) / window_);
-            sum += std::log10(statistics_.share(w, errors));
+                                                 static_cast<std::int64_t>(piece.size()) / window_);
+            const long double q = std::log10(statistics_.share(piece, errors));
+            if (q < rarest) {
+                next = rarest;
+                rarest = q;
+            } else {
+                next = std::min(next, q);
+            }
         }
-        return sum;
+        return rarest + next;
     }
 
     const BitBuffer& bits_;
@@ -407,7 +490,7 @@ std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, c
     std::vector<SummaryGroup> groups;
     groups.reserve(members.size());
     for (const auto& [root, rows] : members) {
-        SummaryGroup g = analyser.analyse(describeMembers(records, rows));
+        SummaryGroup g = analyser.analyse(collectMembers(records, rows));
         g.rows = static_cast<std::int64_t>(rows.size());
         groups.push_back(std::move(g));
     }

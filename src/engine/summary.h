@@ -24,8 +24,8 @@
 // with its start, length and majority bits in hex, as captured.
 //
 // Sync offset and word. A published sync word (known_sync_words.h) or its
-// complement inside the fixed region, within ALLOW_ERR_BITS differing bits,
-// names the word and pins the sync offset to where it starts; a complement
+// complement inside the fixed region (ALLOW_ERR_BITS differing bits per 64
+// bits of the word tolerated, see findKnownSyncWord) names the word and pins the sync offset to where it starts; a complement
 // means the capture's polarity is inverted. Otherwise the sync offset is the
 // region's first bit after any leading fill, and the word is the
 // SYNC_BIT_SIZE majority bits from there. Without a fixed region the offset is

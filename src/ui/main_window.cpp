@@ -183,7 +183,7 @@ void MainWindow::openRasterAt(const QPoint& position)
     for (const CandidateRecord& r : runResults_) results.push_back(expandCandidate(session_.bits, runParams_, r));
     const ReportedCandidate* candidate = findReportedCandidate(toStdString(line), results);
     if (candidate == nullptr) return;
-    openRasterWindow(this, session_, runParams_, candidate->interval, candidate->index, results, &toolkit_);
+    openRasterWindow(this, session_, runParams_, candidate->interval, candidate->index, runResults_, &toolkit_);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

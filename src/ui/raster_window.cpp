@@ -49,8 +49,7 @@ QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text)
 
 } // namespace
 
-RasterSource makeRasterSource(const Session& session, const AnalysisParameters& params,
-                              std::vector<ReportedCandidate> results)
+RasterSource makeRasterSource(const Session& session, const AnalysisParameters& params, CandidateRecords results)
 {
     RasterSource s;
     s.bits = std::make_shared<const BitBuffer>(session.bits);
@@ -72,14 +71,14 @@ RasterWindow::RasterWindow(RasterSource source, Toolkit* toolkit, QWidget* paren
         toolkit_ = ownToolkit_.get();
     }
     if (!source_.bits) source_.bits = std::make_shared<const BitBuffer>();
-    summary_ = summariseCandidates(source_.results, source_.params);
+    summary_ = summariseCandidates(source_.results, *source_.bits, source_.params, source_.decodedBits);
     buildControls();
     connectControls();
     fillSummary();
     view_->setSource(source_.bits.get(), source_.params, source_.decodedBits, source_.skipExclusions);
     resize(1100, 720);
     if (!summary_.empty())
-        showCandidate(summary_.front().best.interval, summary_.front().best.index);
+        showCandidate(summary_.front().interval, summary_.front().syncOffset);
     else
         showCandidate(std::max(source_.params.START_SYNC_INTERVAL, 1), 0);
 }
@@ -187,23 +186,45 @@ void RasterWindow::connectControls()
     connect(summaryList_, &QListWidget::currentRowChanged, this, &RasterWindow::showGroup);
 }
 
+namespace {
+
+QString polarityText(const SummaryGroup& g)
+{
+    return g.inverted ? QStringLiteral("反転") : QStringLiteral("正常");
+}
+
+QString fixedText(const SummaryGroup& g)
+{
+    if (g.fixedLength == 0) return QStringLiteral("なし");
+    return QStringLiteral("%1+%2").arg(g.fixedStart).arg(g.fixedLength);
+}
+
+// " ［IRIG 106 16-bit］" for a published word, else nothing.
+QString nameText(const SummaryGroup& g)
+{
+    return g.syncName.empty() ? QString() : QStringLiteral(" ［%1］").arg(toQString(g.syncName));
+}
+
+} // namespace
+
 void RasterWindow::fillSummary()
 {
     std::size_t rank = 0;
     for (const SummaryGroup& g : summary_) {
-        const QString text = QStringLiteral("%1. %2/%3 %4 回数%5 %6行 偶然%7")
+        const QString text = QStringLiteral("%1. %2/%3 %4 回数%5 %6行 偶然%7 極性%8 固定%9%10")
                                  .arg(++rank)
-                                 .arg(g.best.interval)
-                                 .arg(g.best.index)
-                                 .arg(toQString(g.best.hex))
+                                 .arg(g.interval)
+                                 .arg(g.syncOffset)
+                                 .arg(toQString(g.syncHex))
                                  .arg(g.best.count)
                                  .arg(g.rows)
-                                 .arg(toQString(formatLog10(g.chanceLog10)));
+                                 .arg(toQString(formatLog10(g.chanceLog10)), polarityText(g), fixedText(g), nameText(g));
         auto* item = new QListWidgetItem(text, summaryList_);
         QStringList intervals;
         for (const std::int64_t i : g.intervals) intervals << QString::number(i);
-        item->setToolTip(QStringLiteral("%1(%2)\nインターバル %3\nインデックス %4")
-                             .arg(toQString(g.best.pattern), toQString(g.best.hex), intervals.join(QStringLiteral(", ")),
+        item->setToolTip(QStringLiteral("同期語 %1(%2)%3\n固定領域 %4 %5\nインターバル %6\nインデックス %7")
+                             .arg(toQString(g.syncBits), toQString(g.syncHex), nameText(g), fixedText(g),
+                                  toQString(g.fixedHex), intervals.join(QStringLiteral(", ")),
                                   toQString(indexSpanText(g))));
     }
 }
@@ -232,10 +253,10 @@ std::int64_t RasterWindow::offset() const
 void RasterWindow::redraw()
 {
     view_->showCandidate(interval(), offset());
-    // Mark the group whose best member is on show, without showing it again.
+    // Mark the group whose sync offset is on show, without showing it again.
     int row = -1;
     for (std::size_t i = 0; i < summary_.size(); ++i) {
-        if (summary_[i].best.interval == interval() && summary_[i].best.index == offset()) {
+        if (summary_[i].interval == interval() && summary_[i].syncOffset == offset()) {
             row = static_cast<int>(i);
             break;
         }
@@ -251,7 +272,8 @@ void RasterWindow::redraw()
 void RasterWindow::showGroup(int row)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= summary_.size()) return;
-    showCandidate(summary_[static_cast<std::size_t>(row)].best.interval, summary_[static_cast<std::size_t>(row)].best.index);
+    const SummaryGroup& g = summary_[static_cast<std::size_t>(row)];
+    showCandidate(g.interval, g.syncOffset);
 }
 
 void RasterWindow::showInfo()
@@ -291,6 +313,12 @@ void RasterWindow::updateTitle()
         title += QStringLiteral("　%1(%2)　回数 %3")
                      .arg(toQString(raster->referencePattern()), toQString(raster->referenceHex()))
                      .arg(raster->count());
+    const int row = summaryList_->currentRow();
+    if (row >= 0 && static_cast<std::size_t>(row) < summary_.size()) {
+        const SummaryGroup& g = summary_[static_cast<std::size_t>(row)];
+        title += QStringLiteral("　同期語 %1%2　極性 %3　固定 %4")
+                     .arg(toQString(g.syncHex), nameText(g), polarityText(g), fixedText(g));
+    }
     setWindowTitle(title);
 }
 
@@ -313,7 +341,7 @@ void RasterWindow::exportPng()
 
 RasterWindow* openRasterWindow(QWidget* parent, const Session& session, const AnalysisParameters& params,
                                std::int64_t interval, std::int64_t offset,
-                               const std::vector<ReportedCandidate>& results, Toolkit* toolkit)
+                               const CandidateRecords& results, Toolkit* toolkit)
 {
     auto* window = new RasterWindow(makeRasterSource(session, params, results), toolkit, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);

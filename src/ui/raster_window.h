@@ -2,10 +2,13 @@
 // The raster viewer: the stream folded at a candidate's interval, so the
 // sync word stands as a straight band, with the interval and offset to nudge
 // bit by bit, the zoom, a PNG export and the ranked summary of the run's
-// reported candidates beside it (clicking a group shows its best member).
+// reported candidates beside it: each group's interval, sync offset, sync
+// word (named when it is a published one), polarity and fixed region.
+// Clicking a group, and opening the viewer, shows the group at its sync
+// offset.
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
-#include "engine/reported_candidate.h"
+#include "engine/candidate_record.h"
 #include "engine/summary.h"
 
 #include <QWidget>
@@ -39,12 +42,11 @@ struct RasterSource {
     AnalysisParameters params;
     std::int32_t decodedBits = 0;
     bool skipExclusions = false;
-    std::vector<ReportedCandidate> results;
+    CandidateRecords results;
     std::string inputPath; // the export proposes the input's folder
 };
 
-RasterSource makeRasterSource(const Session& session, const AnalysisParameters& params,
-                              std::vector<ReportedCandidate> results);
+RasterSource makeRasterSource(const Session& session, const AnalysisParameters& params, CandidateRecords results);
 
 class RasterWindow : public QWidget {
     Q_OBJECT
@@ -104,6 +106,6 @@ private:
 // Message boxes and the save dialog go through `toolkit` when one is given.
 RasterWindow* openRasterWindow(QWidget* parent, const Session& session, const AnalysisParameters& params,
                                std::int64_t interval, std::int64_t offset,
-                               const std::vector<ReportedCandidate>& results, Toolkit* toolkit = nullptr);
+                               const CandidateRecords& results, Toolkit* toolkit = nullptr);
 
 } // namespace morvelan

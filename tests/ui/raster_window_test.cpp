@@ -47,7 +47,7 @@ protected:
     TempDir dir;
     std::unique_ptr<Session> session = std::make_unique<Session>();
     ScriptedToolkit toolkit;
-    std::vector<ReportedCandidate> results;
+    CandidateRecords results;
     std::unique_ptr<RasterWindow> window;
 
     // A 20000-bit capture of 512-bit frames with the word at cell 37, and the
@@ -67,7 +67,8 @@ protected:
         EXPECT_TRUE(session->files.result.open(dir.file("R.txt")));
         EXPECT_TRUE(SearchSync(*session, session->params, toolkit, collector));
         session->files.result.close();
-        results = collector.results;
+        for (const ReportedCandidate& c : collector.results)
+            results.push_back({static_cast<std::int32_t>(c.interval), static_cast<std::int32_t>(c.index), c.count});
     }
 
     void open()
@@ -94,7 +95,8 @@ TEST_F(RasterWindowTest, OpensOnTheTopGroupWithItsFigures)
     ASSERT_FALSE(window->summary().empty());
     EXPECT_EQ(find<QSpinBox>("txtRasterInterval")->value(), 512);
     EXPECT_EQ(find<QSpinBox>("txtRasterOffset")->value(), 36);
-    EXPECT_EQ(title(), QStringLiteral("ラスター表示　インターバル 512　オフセット 36　10110101110000100111(B5C27)　回数 21"));
+    EXPECT_EQ(title(), QStringLiteral("ラスター表示　インターバル 512　オフセット 36　10110101110000100111(B5C27)　回数 21"
+                                      "　同期語 B5C27　極性 正常　固定 36+20"));
     auto* list = find<QListWidget>("lstRasterSummary");
     ASSERT_EQ(list->count(), static_cast<int>(window->summary().size()));
     EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("1. 512/36 B5C27 回数21 "))) << list->item(0)->text().toStdString();
@@ -143,12 +145,12 @@ TEST_F(RasterWindowTest, TypedValuesFoldWhenConfirmed)
 
 TEST_F(RasterWindowTest, ClickingAGroupShowsItsBestMember)
 {
-    results.push_back({700, 5, "00000000000000000000", "00000", 11});
+    results.push_back({700, 5, 11});
     open();
     auto* list = find<QListWidget>("lstRasterSummary");
     ASSERT_GE(list->count(), 2);
     const SummaryGroup& last = window->summary().back();
-    EXPECT_EQ(last.best.interval, 700);
+    EXPECT_EQ(last.interval, 700);
     QListWidgetItem* item = list->item(list->count() - 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     EXPECT_EQ(window->interval(), 700);

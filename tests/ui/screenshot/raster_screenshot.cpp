@@ -54,7 +54,10 @@ int main(int argc, char** argv)
     morvelan::testing::CollectingView collector(session->bits, session->params);
     if (!morvelan::RunAnalysis(*session, toolkit, collector)) return 1;
 
-    morvelan::RasterWindow window(morvelan::makeRasterSource(*session, session->params, collector.results), &toolkit);
+    morvelan::CandidateRecords records;
+    for (const morvelan::ReportedCandidate& c : collector.results)
+        records.push_back({static_cast<std::int32_t>(c.interval), static_cast<std::int32_t>(c.index), c.count});
+    morvelan::RasterWindow window(morvelan::makeRasterSource(*session, session->params, records), &toolkit);
     if (argc == 5) window.showCandidate(std::atoll(argv[3]), std::atoll(argv[4]));
     window.resize(1100, 640);
     window.show();
