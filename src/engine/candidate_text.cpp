@@ -113,11 +113,12 @@ std::string chanceModelText(const AnalysisParameters& params)
     const int window = std::clamp(params.SYNC_BIT_SIZE, 1, 20);
     char text[512];
     std::snprintf(text, sizeof text,
-                  "Chance model: %s. A frame matches by chance with q = the product, over the %d-bit pieces of the "
-                  "fixed region from the sync offset, of the share of the capture's %d-bit windows within %d "
-                  "error(s) of the piece; by chance = %.0Lf candidates examined x P(Binomial(%d, q) >= count - 1).",
-                  std::string(kChanceModelName).c_str(), window, window, params.ALLOW_ERR_BITS,
-                  examinedCandidates(params), params.FRAME_ROUNDS);
+                  "Chance model: %s. A frame repeats the sync word by chance with q = the share of the capture's "
+                  "%d-bit windows within %d error(s) of the word's rarest %d-bit piece, times that of its next "
+                  "rarest; by chance = %.0Lf candidates examined x P(Binomial(frames - 1, q) >= agreeing frames - 1) "
+                  "over the capture's whole frames.",
+                  std::string(kChanceModelName).c_str(), window, params.ALLOW_ERR_BITS, window,
+                  examinedCandidates(params));
     return text;
 }
 

@@ -12,37 +12,44 @@
 //   - I2 = m * I1 (m >= 2) and x2 mod I1 is x1 or a neighbour of it.
 // The groups are the closure of this relation (union-find).
 //
-// Interval and best member. A group stands for the smallest of its intervals
-// whose highest count is at least 9/10 of the group's highest; its best
-// member is the member at that interval with the highest count, the middle
-// one of a tied run on the frame circle (the lower of two middles).
+// Best member at an interval: the highest count there, the middle one of a
+// tied run on the frame circle (the lower of two middles).
 //
 // Fixed region. The capture (decoded cells from IGNORE_START_BITS + 1) is
 // folded at the interval; an offset is fixed when one value holds in at
-// least kFixedShare of the whole frames. The fixed region is the run of fixed
-// offsets that holds the best member (or its nearest fixed member), reported
-// with its start, length and majority bits in hex, as captured.
+// least kFixedShare of the whole frames. A fixed region is a run of fixed
+// offsets that holds a member, reported with its start, length and majority
+// bits in hex, as captured.
 //
 // Sync offset and word. A published sync word (known_sync_words.h) or its
 // complement inside the fixed region (ALLOW_ERR_BITS differing bits per 64
 // bits of the word tolerated, see findKnownSyncWord) names the word and pins the sync offset to where it starts; a complement
 // means the capture's polarity is inverted. Otherwise the sync offset is the
-// region's first bit after any leading fill, and the word is the
-// SYNC_BIT_SIZE majority bits from there. Without a fixed region the offset is
-// the best member's index.
+// start of the region's least likely word between fills (wordSegments; the
+// region's first bit after any leading fill when it holds one word), and the
+// word is the SYNC_BIT_SIZE majority bits from there. Without a fixed region
+// the offset is the best member's index.
 //
-// Chance model ("capture"). The region from the sync offset on is cut into
-// pieces of W = min(20, SYNC_BIT_SIZE) bits (fill pieces left out unless all
-// are fill; a shorter last piece tolerates proportionally fewer errors). A
-// frame matches by chance with q = the product over the pieces of the share
-// of the capture's windows that lie within the tolerated errors of the piece
-// (CaptureStatistics), so fill and constant levels, which the capture is full
-// of, come out likely and a sync word that turns up once a frame unlikely.
-// Without a region the piece is the W bits at the sync offset. Over the
-// N = sum of I for I in START..END (I > 0) examined candidates, the expected
-// number that reach the best member's count c by chance is
-//   N * P(Binomial(FRAME_ROUNDS, q) >= c - 1),
-// kept as log10 so that long frame counts never underflow.
+// Chance model ("capture"). A word (the published word, or the region's
+// least likely word between fills) is cut into pieces of
+// W = min(20, SYNC_BIT_SIZE) bits; a piece's share is the share of the
+// capture's W-bit windows within the tolerated errors of it
+// (CaptureStatistics; a shorter last piece tolerates proportionally fewer
+// errors). A frame repeats the word by chance with q = the product of the
+// shares of its two rarest pieces (not of all: the pieces of a long constant
+// stretch are far from independent). Fill and constant levels, which the
+// capture is full of, come out likely; a sync word that turns up once a
+// frame unlikely. Without a region the word is the W bits at the best
+// member. Over the N = sum of I for I in START..END (I > 0) examined
+// candidates, the expected number of chance hits as strong as this one is
+//   N * P(Binomial(K - 1, q) >= a - 1)
+// where K is the number of whole frames of the capture at the interval and a
+// the number whose W bits at the sync offset lie within the tolerated errors
+// of the word (over the compared frames and the best member's count when
+// fewer than two frames fold), kept as log10 so that it never underflows.
+// Each interval of a group that comes near the group's highest count and
+// each fixed region there is read; the least likely reading stands for the
+// group (a published word first).
 //
 // Ranking: groups holding a published word first, then the smallest expected
 // chance count, then the higher count, the smaller interval, the smaller

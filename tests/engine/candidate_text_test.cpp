@@ -1,7 +1,6 @@
-// Reported candidates as CSV and JSON text, the summary's printed forms, and
-// the way back from a window line to its candidate.
+// Reported candidates as CSV and JSON text, and the way back from a window
+// line to its candidate. The summary's printed forms are tested with it.
 #include "engine/candidate_text.h"
-#include "engine/parameters.h"
 #include "engine/reported_candidate.h"
 #include "files/result_file.h"
 
@@ -52,47 +51,6 @@ TEST(CandidateRecords, CarryTheFiveFieldsInOrder)
     const ReportedCandidate odd{10005, 0, "0,1", "\"", 3};
     EXPECT_EQ(csvRecord(odd), "10005,0,\"0,1\",\"\"\"\",3");
     EXPECT_EQ(jsonRecord(odd), "{\"interval\":10005,\"index\":0,\"pattern\":\"0,1\",\"hex\":\"\\\"\",\"count\":3}");
-}
-
-TEST(SummaryText, ListsEachGroupWithItsBestMember)
-{
-    AnalysisParameters p;
-    ResetParameters(p);
-    std::vector<ReportedCandidate> rows;
-    for (int x = 35; x <= 37; ++x) rows.push_back({512, x, "10110101110000100111", "B5C27", 20});
-    rows.push_back({450, 3, "0000", "0", 11});
-    const auto groups = summariseCandidates(rows, p);
-    ASSERT_EQ(groups.size(), 2u);
-
-    const std::string text = summaryText(groups, rows, p);
-    EXPECT_NE(text.find("2 group(s) from 4 reported candidate(s)"), std::string::npos) << text;
-    EXPECT_NE(text.find("200500 candidates examined"), std::string::npos) << text;
-    EXPECT_NE(text.find("p = 2.0e-04"), std::string::npos) << text;
-    const std::size_t first = text.find("   1       512     36     20      3");
-    const std::size_t second = text.find("   2       450      3     11      1");
-    ASSERT_NE(first, std::string::npos) << text;
-    ASSERT_NE(second, std::string::npos) << text;
-    EXPECT_LT(first, second);
-    EXPECT_NE(text.find("35-37"), std::string::npos);
-    EXPECT_NE(text.find("10110101110000100111(B5C27)\n"), std::string::npos);
-
-    const std::string csv = summaryCsv(groups);
-    EXPECT_EQ(csv.substr(0, csv.find('\n')),
-              "rank,interval,index,pattern,hex,count,rows,expected_by_chance,log10_expected_by_chance,first_index,"
-              "last_index,intervals");
-    EXPECT_NE(csv.find("\n1,512,36,10110101110000100111,B5C27,20,3," + formatLog10(groups[0].chanceLog10)),
-              std::string::npos)
-        << csv;
-
-    const std::string json = summaryJsonArray(groups);
-    EXPECT_EQ(json.front(), '[');
-    EXPECT_EQ(json.back(), ']');
-    EXPECT_NE(json.find("{\"rank\":1,\"interval\":512,\"index\":36,\"pattern\":\"10110101110000100111\",\"hex\":"
-                        "\"B5C27\",\"count\":20,\"rows\":3,\"expectedByChance\":"),
-              std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"firstIndex\":35,\"lastIndex\":37,\"intervals\":[512]}"), std::string::npos) << json;
-    EXPECT_EQ(summaryJsonArray({}), "[]");
 }
 
 std::string windowLine(const ReportedCandidate& c)

@@ -1,23 +1,34 @@
-// The ranked summary: the chance model on hand-computed values, the grouping
-// of echoes (multiples, neighbouring indexes), the best member and the order.
+// The ranked summary: the chance arithmetic, the grouping of echoes, the
+// fixed region, the sync offset (after fill, pinned by a published word),
+// the capture-based ranking, the printed forms, and generated captures run
+// through the whole pipeline.
 #include "engine/summary.h"
 
+#include "engine/candidate_text.h"
+#include "engine/known_sync_words.h"
 #include "engine/parameters.h"
+#include "engine/session.h"
+#include "files/run_analysis.h"
+#include "support/collecting_view.h"
+#include "support/scripted_toolkit.h"
+#include "support/temp_dir.h"
+#ifdef MORVELAN_HAVE_GENERATOR
+#include "capture_generator.h"
+#endif
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace morvelan;
-
-ReportedCandidate cand(std::int64_t interval, std::int64_t index, std::int64_t count, std::string pattern = "0101")
-{
-    return {interval, index, pattern, "5", count};
-}
+using namespace morvelan::testing;
 
 AnalysisParameters resetParams()
 {
@@ -26,66 +37,40 @@ AnalysisParameters resetParams()
     return p;
 }
 
-// Member (interval, index) pairs of each group, in group order.
-std::vector<std::pair<std::int64_t, std::int64_t>> bests(const std::vector<SummaryGroup>& groups)
+// Random bits in cells 1 .. 200000 with `word` at cell first + k * period.
+std::unique_ptr<BitBuffer> stream(std::int64_t first, std::int64_t period, const std::string& word, unsigned seed = 5)
 {
-    std::vector<std::pair<std::int64_t, std::int64_t>> out;
-    for (const SummaryGroup& g : groups) out.emplace_back(g.best.interval, g.best.index);
-    return out;
+    auto bits = std::make_unique<BitBuffer>();
+    std::mt19937 rng(seed);
+    for (std::int64_t p = 1; p <= MAX_INPUT_BITS; ++p) bits->set(p, rng() & 1);
+    for (std::int64_t at = first; at + static_cast<std::int64_t>(word.size()) - 1 <= MAX_INPUT_BITS; at += period)
+        for (std::size_t j = 0; j < word.size(); ++j) bits->set(at + static_cast<std::int64_t>(j), word[j] == '1');
+    return bits;
 }
 
-TEST(ChanceModel, FrameMatchProbabilityCountsPatternsWithinTheErrors)
+const std::string kB5C27 = "10110101110000100111";
+
+TEST(ChanceArithmetic, FrameMatchProbabilityAndBinomialTails)
 {
-    EXPECT_EQ(frameMatchProbability(4, 0), 1.0L / 16);
     EXPECT_EQ(frameMatchProbability(4, 1), 5.0L / 16);
-    EXPECT_EQ(frameMatchProbability(20, 2), 211.0L / 1048576); // (1 + 20 + 190) / 2^20
-    EXPECT_EQ(frameMatchProbability(20, 0), 1.0L / 1048576);
-    EXPECT_EQ(frameMatchProbability(4, 4), 1.0L);
+    EXPECT_EQ(frameMatchProbability(20, 2), 211.0L / 1048576);
     EXPECT_EQ(frameMatchProbability(4, 15), 1.0L);
     EXPECT_EQ(frameMatchProbability(4, -1), 0.0L);
-    EXPECT_EQ(frameMatchProbability(0, 0), 1.0L);
-}
-
-TEST(ChanceModel, BinomialTailOnSmallCases)
-{
-    // P(Bin(3, 1/2) >= 2) = (3 + 1) / 8
     EXPECT_NEAR(log10BinomialTail(3, 0.5L, 2), std::log10(0.5L), 1e-15L);
-    // P(Bin(5, 0.1) >= 2) = 1 - 0.9^5 - 5 * 0.1 * 0.9^4 = 0.08146
     EXPECT_NEAR(log10BinomialTail(5, 0.1L, 2), std::log10(0.08146L), 1e-15L);
-    // P(Bin(20, 1/2) >= 15) = (15504 + 4845 + 1140 + 190 + 20 + 1) / 2^20
     EXPECT_NEAR(log10BinomialTail(20, 0.5L, 15), std::log10(21700.0L / 1048576), 1e-15L);
-    // P(Bin(10, 1/2) >= 1) = 1 - 1/1024: the bulk of the distribution
-    EXPECT_NEAR(log10BinomialTail(10, 0.5L, 1), std::log10(1023.0L / 1024), 1e-15L);
-    // P(Bin(4, 1/16) >= 4) = 1/16^4
-    EXPECT_NEAR(log10BinomialTail(4, 1.0L / 16, 4), -4 * std::log10(16.0L), 1e-15L);
-}
-
-TEST(ChanceModel, BinomialTailEdges)
-{
+    EXPECT_NEAR(log10BinomialTail(10, 0.5L, 1), std::log10(1023.0L / 1024), 1e-15L); // the bulk
     EXPECT_EQ(log10BinomialTail(20, 0.3L, 0), 0.0L);
-    EXPECT_EQ(log10BinomialTail(20, 0.3L, -3), 0.0L);
     EXPECT_TRUE(std::isinf(log10BinomialTail(20, 0.3L, 21)));
     EXPECT_TRUE(std::isinf(log10BinomialTail(20, 0.0L, 1)));
-    EXPECT_EQ(log10BinomialTail(20, 1.0L, 20), 0.0L);
-    EXPECT_TRUE(std::isinf(log10BinomialTail(-1, 0.5L, 1)));
-}
-
-TEST(ChanceModel, LongFrameCountsDoNotUnderflow)
-{
     // 10^-6000 is far below the smallest long double; the log stays exact.
-    const long double tail = log10BinomialTail(2000, 1e-3L, 2000);
-    EXPECT_TRUE(std::isfinite(tail));
-    EXPECT_NEAR(tail, -6000.0L, 1e-9L);
-    // One below the top: C(2000, 1999) p^1999 (1 - p) + p^2000
-    const long double expected = std::log10(2000.0L * (1 - 1e-3L) + 1e-3L) + 1999 * std::log10(1e-3L);
-    EXPECT_NEAR(log10BinomialTail(2000, 1e-3L, 1999), expected, 1e-9L);
-    // A tail in the middle of a long distribution is neither 0 nor 1.
+    EXPECT_NEAR(log10BinomialTail(2000, 1e-3L, 2000), -6000.0L, 1e-9L);
     const long double middle = log10BinomialTail(100000, 0.5L, 50000);
     EXPECT_GT(middle, std::log10(0.49L));
     EXPECT_LT(middle, std::log10(0.51L));
 }
 
-TEST(ChanceModel, ExaminedCandidatesSumTheIntervals)
+TEST(ChanceArithmetic, ExaminedCandidatesSumTheIntervals)
 {
     AnalysisParameters p = resetParams();
     EXPECT_EQ(examinedCandidates(p), 200500.0L); // 300 + 301 + ... + 700
@@ -97,130 +82,204 @@ TEST(ChanceModel, ExaminedCandidatesSumTheIntervals)
     EXPECT_EQ(examinedCandidates(p), 0.0L);
 }
 
-TEST(ChanceModel, ChanceCountOfACandidate)
+TEST(Summary, EchoesFoldIntoTheFrameWithItsFixedRegion)
 {
-    const AnalysisParameters p = resetParams();
-    const ChanceModel model(p);
-    EXPECT_EQ(model.windowBits, 20);
-    const long double q = 211.0L / 1048576;
-    // count 20: 19 of the 20 frames match by chance
-    const long double tail = 20 * std::pow(q, 19) * (1 - q) + std::pow(q, 20);
-    EXPECT_NEAR(model.log10ChanceCount(20), std::log10(200500.0L * tail), 1e-12L);
-    // count 1 needs no frame: every examined candidate
-    EXPECT_NEAR(model.log10ChanceCount(1), std::log10(200500.0L), 1e-12L);
-    // Wider words are matched on their first 20 bits only.
-    AnalysisParameters wide = p;
-    wide.SYNC_BIT_SIZE = 64;
-    EXPECT_EQ(ChanceModel(wide).windowBits, 20);
-}
-
-TEST(Summary, EchoesAtMultiplesAndNeighbouringIndexesFormOneGroup)
-{
-    // A 512-bit frame with a plateau 35..37 and its echoes at 1024.
-    std::vector<ReportedCandidate> rows;
-    const int counts[] = {10, 13, 16, 19, 20, 20, 20, 19, 17, 16, 13};
-    for (int i = 0; i < 11; ++i) rows.push_back(cand(512, 31 + i, counts[i]));
-    for (int i = 0; i < 11; ++i) rows.push_back(cand(1024, 31 + i, counts[i]));
-    for (int i = 0; i < 11; ++i) rows.push_back(cand(1024, 543 + i, counts[i]));
+    // B5C27 at index 36 of 512-bit frames; a plateau 31..41 and echoes at 1024.
+    const auto bits = stream(37, 512, kB5C27);
+    CandidateRecords rows;
+    const int counts[] = {10, 13, 16, 19, 20, 21, 20, 19, 17, 16, 13};
+    for (int i = 0; i < 11; ++i) rows.push_back({512, 31 + i, counts[i]});
+    for (int i = 0; i < 11; ++i) rows.push_back({1024, 31 + i, counts[i]});
+    for (int i = 0; i < 11; ++i) rows.push_back({1024, 543 + i, counts[i]});
     AnalysisParameters p = resetParams();
     p.END_SYNC_INTERVAL = 1100;
-    const auto groups = summariseCandidates(rows, p);
+    const auto groups = summariseCandidates(rows, *bits, p, MAX_INPUT_BITS);
     ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0].rows, 33);
-    EXPECT_EQ(groups[0].best, cand(512, 36, 20));
-    EXPECT_EQ(groups[0].intervals, (std::vector<std::int64_t>{512, 1024}));
-    EXPECT_EQ(groups[0].firstIndex, 31);
-    EXPECT_EQ(groups[0].lastIndex, 41);
+    const SummaryGroup& g = groups[0];
+    EXPECT_EQ(g.rows, 33);
+    EXPECT_EQ(g.interval, 512);
+    EXPECT_EQ(g.syncOffset, 36);
+    EXPECT_EQ(g.syncBits, kB5C27);
+    EXPECT_EQ(g.syncHex, "B5C27");
+    EXPECT_TRUE(g.syncName.empty());
+    EXPECT_FALSE(g.inverted);
+    EXPECT_EQ(g.fixedStart, 36);
+    EXPECT_EQ(g.fixedLength, 20);
+    EXPECT_EQ(g.fixedHex, "B5C27");
+    EXPECT_EQ(g.best, (CandidateRecord{512, 36, 21}));
+    EXPECT_EQ(g.intervals, (std::vector<std::int64_t>{512, 1024}));
+    EXPECT_EQ(g.firstIndex, 31);
+    EXPECT_EQ(g.lastIndex, 41);
 }
 
-TEST(Summary, UnrelatedIntervalsAndDistantIndexesStaySeparate)
+TEST(Summary, GroupingJoinsNeighboursAndMultiplesOnly)
 {
-    const std::vector<ReportedCandidate> rows = {
-        cand(500, 10, 12), cand(512, 10, 12), // neither a multiple of the other
-        cand(600, 0, 12), cand(600, 2, 12),   // two apart: not neighbours
-        cand(900, 605, 12),                   // 605 mod 300 = 5: nothing at 300
+    const auto bits = stream(1, 1, "");
+    struct Case {
+        CandidateRecords rows;
+        std::size_t groups;
     };
-    const auto groups = summariseCandidates(rows, resetParams());
-    EXPECT_EQ(groups.size(), 5u);
-}
-
-TEST(Summary, MultipleJoinsWithinOneBitOfTheBaseIndex)
-{
-    const std::vector<ReportedCandidate> rows = {
-        cand(300, 5, 15),
-        cand(900, 606, 11), // 606 mod 300 = 6: a neighbour of 5
-        cand(600, 304, 11), // 304 mod 300 = 4
-        cand(1200, 8, 11),  // 8: three away from 5
+    const Case cases[] = {
+        {{{500, 10, 12}, {512, 10, 12}}, 2},                  // neither a multiple of the other
+        {{{600, 0, 12}, {600, 2, 12}}, 2},                    // two apart: not neighbours
+        {{{100, 99, 14}, {100, 0, 14}, {100, 1, 14}}, 1},     // round the frame end
+        {{{300, 5, 15}, {900, 606, 15}, {600, 304, 15}}, 1},  // 606 and 304 mod 300 are 6 and 4
+        {{{300, 5, 15}, {1200, 8, 11}}, 2},                   // 8 is three away from 5
+        {{}, 0},
     };
-    const auto groups = summariseCandidates(rows, resetParams());
-    ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0].best, cand(300, 5, 15));
-    EXPECT_EQ(groups[0].rows, 3);
-    EXPECT_EQ(groups[0].intervals, (std::vector<std::int64_t>{300, 600, 900}));
-    EXPECT_EQ(groups[1].best, cand(1200, 8, 11));
+    for (const Case& c : cases)
+        EXPECT_EQ(summariseCandidates(c.rows, *bits, resetParams(), MAX_INPUT_BITS).size(), c.groups)
+            << c.rows.size() << " rows";
+    // Without a fixed region the offset is the middle of the tied run.
+    const auto wrap = summariseCandidates(cases[2].rows, *bits, resetParams(), MAX_INPUT_BITS);
+    EXPECT_EQ(wrap[0].syncOffset, 0);
+    EXPECT_EQ(wrap[0].fixedLength, 0);
+    EXPECT_EQ(wrap[0].firstIndex, 99);
+    EXPECT_EQ(wrap[0].lastIndex, 1);
 }
 
-TEST(Summary, IndexesWrapRoundTheFrameEnd)
+TEST(Summary, FillBeforeTheWordIsSkippedAndRanksBelowIt)
 {
-    // 99, 0 and 1 are one run on a 100-bit frame; its middle is 0.
-    const std::vector<ReportedCandidate> rows = {cand(100, 1, 14), cand(100, 99, 14), cand(100, 0, 14),
-                                                 cand(100, 50, 9)};
-    const auto groups = summariseCandidates(rows, resetParams());
-    ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0].best.index, 0);
-    EXPECT_EQ(groups[0].rows, 3);
-    EXPECT_EQ(groups[0].firstIndex, 99);
-    EXPECT_EQ(groups[0].lastIndex, 1);
+    // 512-bit frames: 64 zero bits, then the word at index 164 + 64 = 228.
+    auto bits = stream(229, 512, kB5C27);
+    for (std::int64_t at = 165; at <= MAX_INPUT_BITS - 64; at += 512)
+        for (std::int64_t j = 0; j < 64; ++j) bits->set(at + j, 0);
+    // The zero run recurs at neighbouring intervals as well as the word does.
+    const CandidateRecords rows = {{511, 180, 21}, {511, 181, 21}, {512, 226, 21}, {512, 227, 21}, {512, 228, 21},
+                                   {512, 229, 21}, {512, 230, 21}, {513, 190, 21}};
+    const auto groups = summariseCandidates(rows, *bits, resetParams(), MAX_INPUT_BITS);
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0].interval, 512);
+    EXPECT_EQ(groups[0].syncOffset, 228);
+    EXPECT_EQ(groups[0].fixedStart, 164);
+    EXPECT_EQ(groups[0].fixedLength, 84);
+    EXPECT_EQ(groups[0].fixedHex, "0000000000000000B5C27");
+    EXPECT_LT(groups[0].chanceLog10 + 20, groups[1].chanceLog10);
 }
 
-TEST(Summary, BestMemberPrefersCountThenSmallerIntervalThenMiddleIndex)
+TEST(Summary, PublishedWordIsNamedPinnedAndShowsInvertedPolarity)
 {
-    {
-        // The echo at 1024 has the higher count: it wins over its base.
-        const auto groups = summariseCandidates({cand(512, 36, 12), cand(1024, 36, 14)}, resetParams());
-        ASSERT_EQ(groups.size(), 1u);
-        EXPECT_EQ(groups[0].best, cand(1024, 36, 14));
+    // The complement of FE6B2840 after a constant word, in 600-bit frames.
+    const std::string word = knownWordBits(knownSyncWords()[1]);
+    std::string inverted;
+    for (const char c : word) inverted += c == '1' ? '0' : '1';
+    const auto bits = stream(101, 600, "1100101000110101" + inverted);
+    const CandidateRecords rows = {{600, 100, 21}, {600, 101, 21}, {600, 102, 21}};
+    const auto groups = summariseCandidates(rows, *bits, resetParams(), MAX_INPUT_BITS);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].syncName, "IRIG 106 32-bit");
+    EXPECT_TRUE(groups[0].inverted);
+    EXPECT_EQ(groups[0].syncHex, "FE6B2840");
+    EXPECT_EQ(groups[0].syncOffset, 116); // where the word starts, not the region
+    EXPECT_EQ(groups[0].fixedStart, 100);
+    EXPECT_EQ(groups[0].fixedLength, 48);
+}
+
+TEST(KnownSyncWords, TableAndTolerance)
+{
+    const std::vector<std::pair<std::string, std::string>> table = {{"CCSDS ASM 64 (turbo/LDPC)", "034776C7272895B0"},
+                                                                     {"IRIG 106 32-bit", "FE6B2840"},
+                                                                     {"CCSDS ASM", "1ACFFC1D"},
+                                                                     {"IRIG 106 24-bit", "FAF320"},
+                                                                     {"IRIG 106 16-bit", "EB90"}};
+    ASSERT_EQ(knownSyncWords().size(), table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(knownSyncWords()[i].name, table[i].first);
+        EXPECT_EQ(knownSyncWords()[i].hex, table[i].second);
     }
-    {
-        // Equal counts: the smaller interval.
-        const auto groups = summariseCandidates({cand(1024, 36, 14), cand(512, 36, 14)}, resetParams());
-        EXPECT_EQ(groups[0].best, cand(512, 36, 14));
-    }
-    {
-        // Four tied neighbours: the lower of the two middles.
-        const auto groups = summariseCandidates(
-            {cand(400, 10, 9), cand(400, 11, 14), cand(400, 12, 14), cand(400, 13, 14), cand(400, 14, 14)},
-            resetParams());
-        EXPECT_EQ(groups[0].best.index, 12);
-        EXPECT_EQ(groups[0].firstIndex, 10);
-        EXPECT_EQ(groups[0].lastIndex, 14);
-    }
+    EXPECT_EQ(knownWordBits(knownSyncWords()[4]), "1110101110010000");
+    std::string asm32 = "0101" + knownWordBits(knownSyncWords()[2]);
+    const auto exact = findKnownSyncWord(asm32, 2);
+    ASSERT_TRUE(exact.has_value());
+    EXPECT_EQ(exact->at, 4u);
+    asm32[10] = asm32[10] == '1' ? '0' : '1'; // one error: 2 per 64 bits lets a 32-bit word off one
+    EXPECT_TRUE(findKnownSyncWord(asm32, 2).has_value());
+    EXPECT_FALSE(findKnownSyncWord(asm32, 1).has_value());
+    EXPECT_FALSE(findKnownSyncWord("1110101110010001", 3).has_value()); // a 16-bit word must be exact
 }
 
-TEST(Summary, RankedByChanceThenCountThenInterval)
+TEST(SummaryText, PrintsEveryFieldAndTheModel)
 {
-    const std::vector<ReportedCandidate> rows = {
-        cand(450, 3, 11), cand(650, 7, 18), cand(333, 100, 11), cand(620, 9, 21), cand(499, 4, 11),
-    };
-    const auto groups = summariseCandidates(rows, resetParams());
-    EXPECT_EQ(bests(groups), (std::vector<std::pair<std::int64_t, std::int64_t>>{
-                                 {620, 9}, {650, 7}, {333, 100}, {450, 3}, {499, 4}}));
-    for (std::size_t i = 1; i < groups.size(); ++i) EXPECT_LE(groups[i - 1].chanceLog10, groups[i].chanceLog10);
-    EXPECT_EQ(groups[0].chanceLog10, ChanceModel(resetParams()).log10ChanceCount(21));
-}
-
-TEST(Summary, NothingReportedGivesNoGroups)
-{
-    EXPECT_TRUE(summariseCandidates({}, resetParams()).empty());
-}
-
-TEST(Summary, FormatsLogFiguresAsShortScientificText)
-{
+    const auto bits = stream(37, 512, kB5C27);
+    const CandidateRecords rows = {{512, 35, 20}, {512, 36, 20}, {512, 37, 20}};
+    const AnalysisParameters p = resetParams();
+    const auto groups = summariseCandidates(rows, *bits, p, MAX_INPUT_BITS);
+    const std::string text = summaryText(groups, rows.size(), p);
+    EXPECT_EQ(text.rfind("Summary: 1 group(s) from 3 reported candidate(s).\nChance model: capture. ", 0), 0u) << text;
+    EXPECT_NE(text.find("200500 candidates examined x P(Binomial(frames - 1, q) >= agreeing frames - 1)"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n   1       512     36     20     3  " + formatLog10(groups[0].chanceLog10) +
+                        "  normal    B5C27      -     36+20:B5C27   35-37    512\n"),
+              std::string::npos)
+        << text;
+    const std::string csv = summaryCsv(groups);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "rank,interval,index,pattern,hex,name,polarity,fixed_start,fixed_length,"
+                                            "fixed_hex,count,rows,chance_model,expected_by_chance,"
+                                            "log10_expected_by_chance,first_index,last_index,intervals");
+    EXPECT_NE(csv.find("\n1,512,36," + kB5C27 + ",B5C27,,normal,36,20,B5C27,20,3,capture,"), std::string::npos) << csv;
+    EXPECT_NE(summaryJsonArray(groups).find("{\"rank\":1,\"interval\":512,\"index\":36,\"pattern\":\"" + kB5C27 +
+                                            "\",\"hex\":\"B5C27\",\"name\":null,\"polarity\":\"normal\",\"fixedStart\":"
+                                            "36,\"fixedLength\":20,\"fixedHex\":\"B5C27\",\"count\":20,\"rows\":3,"
+                                            "\"chanceModel\":\"capture\",\"expectedByChance\":"),
+              std::string::npos)
+        << summaryJsonArray(groups);
+    EXPECT_EQ(summaryJsonArray({}), "[]");
     EXPECT_EQ(formatLog10(std::log10(1.23e-65L)), "1.2e-65");
-    EXPECT_EQ(formatLog10(std::log10(3.4L)), "3.4e+00");
     EXPECT_EQ(formatLog10(std::log10(9.96e4L)), "1.0e+05");
-    EXPECT_EQ(formatLog10(-6000.0L), "1.0e-6000");
     EXPECT_EQ(formatLog10(-std::numeric_limits<long double>::infinity()), "0");
 }
+
+// Runs the whole pipeline on an input file and summarises what it reported.
+std::vector<SummaryGroup> runAndSummarise(const std::string& input, const AnalysisParameters& params, TempDir& dir)
+{
+    auto session = std::make_unique<Session>();
+    session->params = params;
+    session->inputPath = input;
+    session->resultPath = dir.file("R.txt");
+    ScriptedToolkit toolkit;
+    CollectingView view(session->bits, session->params);
+    EXPECT_TRUE(RunAnalysis(*session, toolkit, view));
+    CandidateRecords records;
+    for (const ReportedCandidate& c : view.results)
+        records.push_back({static_cast<std::int32_t>(c.interval), static_cast<std::int32_t>(c.index), c.count});
+    return summariseCandidates(records, session->bits, session->params, session->decodedBits);
+}
+
+TEST(SummaryOnCaptures, SampleLeadsWithItsFrame)
+{
+    TempDir dir;
+    const auto groups =
+        runAndSummarise((std::filesystem::path(MORVELAN_SOURCE_DIR) / "examples" / "sample.txt").string(),
+                        resetParams(), dir);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].interval, 512);
+    EXPECT_EQ(groups[0].syncOffset, 36);
+    EXPECT_EQ(groups[0].syncHex, "B5C27");
+    EXPECT_EQ(groups[0].rows, 11);
+}
+
+#ifdef MORVELAN_HAVE_GENERATOR
+TEST(SummaryOnCaptures, GeneratedCasesLeadWithTheTrueFrame)
+{
+    AnalysisParameters p = resetParams(); // the evaluation program's parameters
+    p.START_SYNC_INTERVAL = 200;
+    p.END_SYNC_INTERVAL = 2100;
+    p.SYNC_BIT_SIZE = 16;
+    p.FRAME_ROUNDS = 40;
+    p.THRESHOLD = 36;
+    for (const std::uint32_t seed : {6u, 7u, 9u, 41u, 43u}) {
+        const bench::GeneratedCapture c = bench::generateCapture(seed);
+        TempDir dir;
+        ASSERT_TRUE(bench::writeCaptureFile(c, dir.file("capture.txt")));
+        const auto groups = runAndSummarise(dir.file("capture.txt"), p, dir);
+        ASSERT_FALSE(groups.empty()) << seed;
+        EXPECT_EQ(groups[0].interval, c.interval) << seed;
+        EXPECT_EQ(groups[0].syncOffset, c.offset) << seed;
+        EXPECT_EQ(groups[0].syncName, c.syncName) << seed;
+        if (c.syncName.empty()) continue; // an unknown word's polarity cannot be told
+        EXPECT_EQ(groups[0].inverted, c.inverted) << seed;
+        EXPECT_EQ(groups[0].syncHex, c.syncHex) << seed;
+    }
+}
+#endif
 
 } // namespace
