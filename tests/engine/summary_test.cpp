@@ -50,7 +50,7 @@ std::unique_ptr<BitBuffer> stream(std::int64_t first, std::int64_t period, const
 
 const std::string kB5C27 = "10110101110000100111";
 
-TEST(ChanceArithmetic, FrameMatchProbabilityAndBinomialTails)
+TEST(ChanceArithmetic, ProbabilitiesTailsAndExaminedCandidates)
 {
     EXPECT_EQ(frameMatchProbability(4, 1), 5.0L / 16);
     EXPECT_EQ(frameMatchProbability(20, 2), 211.0L / 1048576);
@@ -62,16 +62,11 @@ TEST(ChanceArithmetic, FrameMatchProbabilityAndBinomialTails)
     EXPECT_NEAR(log10BinomialTail(10, 0.5L, 1), std::log10(1023.0L / 1024), 1e-15L); // the bulk
     EXPECT_EQ(log10BinomialTail(20, 0.3L, 0), 0.0L);
     EXPECT_TRUE(std::isinf(log10BinomialTail(20, 0.3L, 21)));
-    EXPECT_TRUE(std::isinf(log10BinomialTail(20, 0.0L, 1)));
     // 10^-6000 is far below the smallest long double; the log stays exact.
     EXPECT_NEAR(log10BinomialTail(2000, 1e-3L, 2000), -6000.0L, 1e-9L);
     const long double middle = log10BinomialTail(100000, 0.5L, 50000);
     EXPECT_GT(middle, std::log10(0.49L));
     EXPECT_LT(middle, std::log10(0.51L));
-}
-
-TEST(ChanceArithmetic, ExaminedCandidatesSumTheIntervals)
-{
     AnalysisParameters p = resetParams();
     EXPECT_EQ(examinedCandidates(p), 200500.0L); // 300 + 301 + ... + 700
     p.START_SYNC_INTERVAL = -5;
@@ -101,11 +96,8 @@ TEST(Summary, EchoesFoldIntoTheFrameWithItsFixedRegion)
     EXPECT_EQ(g.syncOffset, 36);
     EXPECT_EQ(g.syncBits, kB5C27);
     EXPECT_EQ(g.syncHex, "B5C27");
-    EXPECT_TRUE(g.syncName.empty());
-    EXPECT_FALSE(g.inverted);
     EXPECT_EQ(g.fixedStart, 36);
     EXPECT_EQ(g.fixedLength, 20);
-    EXPECT_EQ(g.fixedHex, "B5C27");
     EXPECT_EQ(g.best, (CandidateRecord{512, 36, 21}));
     EXPECT_EQ(g.intervals, (std::vector<std::int64_t>{512, 1024}));
     EXPECT_EQ(g.firstIndex, 31);
@@ -177,16 +169,9 @@ TEST(Summary, PublishedWordIsNamedPinnedAndShowsInvertedPolarity)
 
 TEST(KnownSyncWords, TableAndTolerance)
 {
-    const std::vector<std::pair<std::string, std::string>> table = {{"CCSDS ASM 64 (turbo/LDPC)", "034776C7272895B0"},
-                                                                     {"IRIG 106 32-bit", "FE6B2840"},
-                                                                     {"CCSDS ASM", "1ACFFC1D"},
-                                                                     {"IRIG 106 24-bit", "FAF320"},
-                                                                     {"IRIG 106 16-bit", "EB90"}};
-    ASSERT_EQ(knownSyncWords().size(), table.size());
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(knownSyncWords()[i].name, table[i].first);
-        EXPECT_EQ(knownSyncWords()[i].hex, table[i].second);
-    }
+    std::string all;
+    for (const KnownSyncWord& w : knownSyncWords()) all += std::string(w.hex) + " ";
+    EXPECT_EQ(all, "034776C7272895B0 FE6B2840 1ACFFC1D FAF320 EB90 ");
     EXPECT_EQ(knownWordBits(knownSyncWords()[4]), "1110101110010000");
     std::string asm32 = "0101" + knownWordBits(knownSyncWords()[2]);
     const auto exact = findKnownSyncWord(asm32, 2);
