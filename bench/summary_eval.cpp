@@ -103,8 +103,8 @@ int main(int argc, char** argv)
         if (!c.syncName.empty()) {
             ++knownCases;
             named += top && top->syncName == c.syncName;
+            polarityRight += top && top->syncName == c.syncName && top->inverted == c.inverted;
         }
-        polarityRight += top && top->inverted == c.inverted;
         std::printf("%5u %6lld %6lld %-8s %-22s %4s %6.2f | %6lld %6lld %-8s %-22s %s%s\n", c.seed,
                     static_cast<long long>(c.interval), static_cast<long long>(c.offset), c.syncHex.c_str(),
                     c.syncName.empty() ? "-" : c.syncName.c_str(), c.inverted ? "yes" : "no", c.bitErrorRate * 100,
@@ -128,7 +128,9 @@ int main(int argc, char** argv)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("\nfirst entry right (interval and exact offset): %d of %d (%.1f %%)\n", hits, cases,
                 cases > 0 ? 100.0 * hits / cases : 0.0);
-    std::printf("published word named: %d of %d; polarity right: %d of %d\n", named, knownCases, polarityRight, cases);
+    // An unknown word's polarity cannot be told: only published words say it.
+    std::printf("published word named: %d of %d; its polarity right: %d of %d\n", named, knownCases, polarityRight,
+                knownCases);
     std::printf("missed seeds:%s\n", misses.empty() ? " none" : misses.c_str());
     std::printf("%.1f s\n", seconds);
     return 0;
