@@ -2,11 +2,11 @@
 // The window's fonts: a proportional Japanese face for the controls and a
 // fixed-pitch one for the result list, so that its padded columns line up.
 // Each list names the classic face first, then faces found on Linux.
-class QPlainTextEdit;
 class QWidget;
 
 namespace morvelan {
 
-void applyWindowFonts(QWidget& window, QPlainTextEdit& resultList);
+// Also widens the form's fixed-width controls when the text scale needs it.
+void applyWindowFonts(QWidget& window, QWidget& resultList);
 
 } // namespace morvelan

@@ -4,11 +4,11 @@
 // summary (or on INTERVAL/OFFSET) and saves the window as it is drawn.
 #include "common/toolkit.h"
 #include "engine/parameters.h"
+#include "engine/candidate_record.h"
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
 #include "engine/session.h"
 #include "files/run_analysis.h"
-#include "support/collecting_view.h"
 #include "ui/raster_window.h"
 
 #include <QApplication>
@@ -23,6 +23,24 @@
 #include <memory>
 
 namespace {
+
+// Keeps every reported candidate in full, for the viewer's side list.
+class CollectingView : public morvelan::RunView {
+public:
+    CollectingView(const morvelan::BitBuffer& bits, const morvelan::AnalysisParameters& params)
+        : bits_(bits), params_(params)
+    {
+    }
+    std::vector<morvelan::ReportedCandidate> results;
+    void candidateReported(const morvelan::CandidateRecord& record) override
+    {
+        results.push_back(morvelan::expandCandidate(bits_, params_, record));
+    }
+
+private:
+    const morvelan::BitBuffer& bits_;
+    const morvelan::AnalysisParameters& params_;
+};
 
 class UnattendedToolkit : public morvelan::Toolkit {
 public:
@@ -51,7 +69,7 @@ int main(int argc, char** argv)
     session->inputPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
     session->resultPath = QDir(work.path()).filePath(QStringLiteral("R.txt")).toStdString();
     UnattendedToolkit toolkit;
-    morvelan::testing::CollectingView collector(session->bits, session->params);
+    CollectingView collector(session->bits, session->params);
     if (!morvelan::RunAnalysis(*session, toolkit, collector)) return 1;
 
     morvelan::RasterWindow window(morvelan::makeRasterSource(*session, session->params, collector.results), &toolkit);
