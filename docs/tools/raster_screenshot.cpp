@@ -9,6 +9,7 @@
 #include "engine/run_view.h"
 #include "engine/session.h"
 #include "files/run_analysis.h"
+#include "ui/raster_view.h"
 #include "ui/raster_window.h"
 
 #include <QApplication>
@@ -77,6 +78,8 @@ int main(int argc, char** argv)
     window.resize(1100, 640);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    // The status line as it reads with the pointer over a cell.
+    if (auto* view = window.view()) QTest::mouseMove(view->viewport(), QPoint(40, 40));
     QTest::qWait(200);
     return window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

@@ -25,6 +25,13 @@ QStringList fixedPitchFamilies()
 
 } // namespace
 
+void applyJapaneseFont(QWidget& widget)
+{
+    QFont font = widget.font();
+    font.setFamilies(proportionalFamilies());
+    widget.setFont(font);
+}
+
 void applyWindowFonts(QWidget& window, QWidget& resultList)
 {
     QFont controls = window.font();

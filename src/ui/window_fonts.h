@@ -6,6 +6,11 @@ class QWidget;
 
 namespace morvelan {
 
+// One Japanese face for a line of mixed Japanese text and digits: left to
+// font fallback, the digits after katakana come from another face and sit
+// smaller and higher than the rest.
+void applyJapaneseFont(QWidget& widget);
+
 // Also widens the form's fixed-width controls when the text scale needs it.
 void applyWindowFonts(QWidget& window, QWidget& resultList);
 
