@@ -16,6 +16,7 @@ namespace morvelan {
 void MainWindow::runCommand()
 {
     if (running_) return; // the Run button is disabled while a run goes on
+    adoptTypedInputPath(); // the run reads the file the field shows
 
     const std::string inputText = toStdString(ui_->txt入力ファイル->text());
     if (inputText.empty()) {
