@@ -107,7 +107,6 @@ TEST_F(RunCommandTest, MissingOrUnusableInputIsRefusedBeforeAnythingChanges)
 TEST(ResultPathFor, PutsAnRBeforeTheFileNameOrGivesNoneWithoutAFolder)
 {
     EXPECT_EQ(ResultPathFor("/data/in.txt"), "/data/Rin.txt");
-    EXPECT_EQ(ResultPathFor("//server/share/x.txt"), "//server/share/Rx.txt");
     EXPECT_EQ(ResultPathFor("in.txt"), std::nullopt);
 }
 
@@ -157,6 +156,7 @@ TEST_F(RunCommandTest, ResultListKeepsEveryLineOfALargeRunAndOpensTheRasterOnOne
     runOn(smallInput());
     const std::size_t expected = (800 + 825) * 26 / 2;
     ASSERT_EQ(resultList()->lineCount(), expected);
+    EXPECT_TRUE(resultList()->lineText(0).startsWith("  800    0 "));
     EXPECT_TRUE(resultList()->lineText(expected - 1).startsWith("  825  824 "));
     resultList()->verticalScrollBar()->setValue(0);
     QTest::mouseDClick(resultList()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
@@ -196,7 +196,7 @@ TEST_F(RunCommandTest, ClosingDuringARunAbortsItUnlessTheAbortIsDeclined)
 {
     openWindow(kLongRun);
     toolkit.onYield = [&](int n) {
-        if (n % 1000 == 2) EXPECT_FALSE(window->close()); // refused while the run goes on
+        if (n % 1000 == 2) { EXPECT_FALSE(window->close()); } // refused while the run goes on
     };
     toolkit.answers = {Answer::Ok, Answer::Cancel};
     runOn(longInput());
