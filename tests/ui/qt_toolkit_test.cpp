@@ -45,12 +45,10 @@ TEST(QtToolkit, MessageBoxesHaveNoIconTheirCaptionAndJapaneseButtonsAndThePointe
         box.button(QMessageBox::Ok)->click();
     });
     EXPECT_EQ(toolkit.showMessage("中止してよろしいですか？", "確認", Buttons::OkCancel), Answer::Ok);
-    for (const std::function<void(QMessageBox&)>& answer :
-         {std::function<void(QMessageBox&)>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }),
-          std::function<void(QMessageBox&)>([](QMessageBox& box) { box.close(); })}) {
-        whenShown<QMessageBox>(answer);
-        EXPECT_EQ(toolkit.showMessage("q", "確認", Buttons::OkCancel), Answer::Cancel);
-    }
+    whenShown<QMessageBox>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(toolkit.showMessage("q", "確認", Buttons::OkCancel), Answer::Cancel);
+    whenShown<QMessageBox>([](QMessageBox& box) { box.close(); }); // the close box answers Cancel too
+    EXPECT_EQ(toolkit.showMessage("q", "確認", Buttons::OkCancel), Answer::Cancel);
     whenShown<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.windowTitle(), "Morvelan");
         EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);

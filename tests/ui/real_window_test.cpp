@@ -1,6 +1,5 @@
-// The window with the real Qt toolkit: modal boxes run their own event loops
-// and the search yields to Qt. CTest runs these once more under Xvfb (a real
-// X server) at 150 % text scale.
+// The window with the real Qt toolkit and its modal boxes; CTest runs this
+// once more under Xvfb at 150 % text scale.
 #include "ui/qt_toolkit.h"
 #include "window_fixture.h"
 

@@ -40,13 +40,6 @@ TEST_F(StartupTest, ShowsTheLoadedValuesUncheckedAndStartsIdle)
     EXPECT_FALSE(button("cmd出力ファイル")->isVisible()); // not shown, no action
 }
 
-TEST_F(StartupTest, SettingsReadErrorIsReportedAndStartUpGoesOn)
-{
-    openWindow({{"BUF_SIZE", "3000000000"}});
-    EXPECT_EQ(toolkit.messages, std::vector{appMessage("6 Morvelan オーバーフローしました。")});
-    EXPECT_EQ(text("txtStartSyncInterval"), "300");
-}
-
 // At any text scale (QT_FONT_DPI) the window starts inside the screen, can
 // be resized, and no control is squeezed below what its text needs.
 TEST_F(StartupTest, FitsTheScreenAtItsTextScaleAndCanBeResized)

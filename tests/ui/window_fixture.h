@@ -24,12 +24,10 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace morvelan::testing {
 
-// The eight controls the Run command disables while a run goes on, in order.
 inline const char* const kRunControls[] = {"cmd入力ファイル", "cmd実行", "cmd設定保存", "cmd設定初期化", "cmd終了",
                                            "chk入力ファイルのヘッダチェックをしない",
-                                           "chk除外パターンを一時的に使用しない", "chkUNIX系LFファイルを対象とする"};
+                                           "chk除外パターンを一時的に使用しない", "chkUNIX系LFファイルを対象とする"}; // what a run disables
 
-// The reset values, as the installed settings file holds them.
 inline const std::map<std::string, std::string> kDefaultSettings = {
     {"START_SYNC_INTERVAL", "300"}, {"END_SYNC_INTERVAL", "700"}, {"SYNC_BIT_SIZE", "20"}, {"ALLOW_ERR_BITS", "2"},
     {"IGNORE_START_BITS", "0"},     {"FRAME_ROUNDS", "20"},       {"BUF_SIZE", "300000"},  {"THRESHOLD", "10"},
