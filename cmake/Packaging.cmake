@@ -36,6 +36,13 @@ set(CPACK_SET_DESTDIR ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own Japanese texts (dialogs, buttons), loaded at start-up.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# Morvelan.ini is the site's settings, maybe edited by hand: dpkg keeps an
+# edited copy on upgrade instead of replacing it. Users who cannot write it
+# save into their own copy (~/.config/morvelan/Morvelan.ini).
+file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "${CPACK_PACKAGING_INSTALL_PREFIX}/Morvelan.ini\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
 set(CPACK_STRIP_FILES ON)
 # One package holding the programs and the menu entry. "Unspecified" holds
 # every install rule without a component; a new component must join the list.

@@ -1,15 +1,14 @@
 // morvelan: the window program. One window, one session, the Qt toolkit;
-// the parameters come from "Morvelan.ini" in the program's own folder.
+// the parameters come from "Morvelan.ini" in the program's own folder, or
+// from the user's own copy when that file cannot be written.
 #include "engine/session.h"
-#include "settings/settings.h"
+#include "settings/settings_location.h"
 #include "ui/main_window.h"
 #include "ui/qt_toolkit.h"
+#include "ui/qt_translation.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <memory>
 
@@ -19,17 +18,13 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Morvelan"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvelan.png")));
 
-    // The window speaks Japanese; Qt's own buttons (Cancel, the file dialog)
-    // follow when Qt's translations are installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    // The window speaks Japanese; Qt's own buttons and dialogs follow.
+    morvelan::installQtJapaneseTexts(app);
 
     // The session holds the Bit buffer: too large for the stack.
     auto session = std::make_unique<morvelan::Session>();
     morvelan::QtToolkit toolkit;
-    morvelan::MainWindow window(*session, toolkit, morvelan::SettingsPath(morvelan::programFolder()));
+    morvelan::MainWindow window(*session, toolkit, morvelan::DefaultSettingsLocation());
     toolkit.setParentWindow(&window);
     window.show();
     return QApplication::exec();

@@ -76,14 +76,32 @@ std::string ThresholdGuide(std::string_view frameRoundsText)
 }
 
 FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view text, AnalysisParameters& params,
-                                      Toolkit& toolkit)
+                                      Toolkit& plainToolkit)
 {
+    FieldCheckOutcome out;
+    // Notes whether the check showed its message.
+    class Noticing : public Toolkit {
+    public:
+        Noticing(Toolkit& inner, bool& shown) : inner_(inner), shown_(shown) {}
+        Answer showMessage(std::string_view t, std::string_view c, Buttons b) override
+        {
+            shown_ = true;
+            return inner_.showMessage(t, c, b);
+        }
+        void yield() override { inner_.yield(); }
+        void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
+        std::optional<std::string> chooseOpenFile(std::string_view s) override { return inner_.chooseOpenFile(s); }
+
+    private:
+        Toolkit& inner_;
+        bool& shown_;
+    } toolkit(plainToolkit, out.messageShown);
+
     const std::optional<std::int32_t> number = NullToNumber(text);
     std::int32_t& target = parameterOf(field, params);
     const std::int32_t previous = target;
     if (number) target = *number;
 
-    FieldCheckOutcome out;
     switch (field) {
     case ParameterField::StartSyncInterval:
         if (!number || !isValidStartSyncInterval(target)) showError(toolkit, kMsgStartSyncInterval);

@@ -34,6 +34,8 @@ struct FieldCheckOutcome {
     std::optional<std::string> thresholdText;
     // The window is repainted at once.
     bool repaint = false;
+    // A message box was shown.
+    bool messageShown = false;
 };
 
 // Runs the check of one field on its text. The number is stored before the

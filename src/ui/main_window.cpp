@@ -10,26 +10,33 @@
 #include "ui/result_list.h"
 #include "ui/window_fonts.h"
 #include "ui/window_messages.h"
+#include "files/result_file.h"
+#include "ui/number_text.h"
 #include "ui_main_window.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
-#include <QMouseEvent>
-#include <QTextBlock>
+#include <QScreen>
 
 namespace morvelan {
+namespace {
 
-MainWindow::MainWindow(Session& session, Toolkit& toolkit, std::string settingsPath, QWidget* parent)
+// Room left around the window for its frame and title bar, in pixels.
+constexpr int kFrameAllowance = 16;
+
+} // namespace
+
+MainWindow::MainWindow(Session& session, Toolkit& toolkit, SettingsLocation settings, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
       session_(session),
       toolkit_(toolkit),
-      settingsPath_(std::move(settingsPath))
+      settings_(std::move(settings))
 {
     ui_->setupUi(this);
-    setFixedSize(size()); // the layout is fixed and does not follow a resize
     applyWindowFonts(*this, *ui_->txtResult);
-    results_ = std::make_unique<ResultList>(*ui_->txtResult);
+    ui_->txtResult->setLineSource([this](std::size_t line) { return resultLineText(line); });
+    fitToScreen();
     fields_ = {{
         {ui_->txtStartSyncInterval, ParameterField::StartSyncInterval},
         {ui_->txtEndSyncInterval, ParameterField::EndSyncInterval},
@@ -41,7 +48,7 @@ MainWindow::MainWindow(Session& session, Toolkit& toolkit, std::string settingsP
         {ui_->txtIgnoreStartBits, ParameterField::IgnoreStartBits},
     }};
     for (const ParameterFieldBinding& f : fields_) f.widget->installEventFilter(this);
-    ui_->txtResult->viewport()->installEventFilter(this);
+    ui_->txt入力ファイル->installEventFilter(this);
     connectCommands();
     startUp();
 }
@@ -52,12 +59,24 @@ MainWindow::~MainWindow()
     // leaving of a field by the user.
     destroying_ = true;
     for (const ParameterFieldBinding& f : fields_) f.widget->removeEventFilter(this);
+    ui_->txt入力ファイル->removeEventFilter(this);
+}
+
+void MainWindow::fitToScreen()
+{
+    // The form has the classic size for a 96 dpi screen. At a larger text
+    // scale the screen holds fewer logical pixels: start no larger than it,
+    // leaving room for the window frame; the layout squeezes the list.
+    const QScreen* s = screen();
+    if (s == nullptr) return;
+    const QSize room = s->availableGeometry().size() - QSize(kFrameAllowance, 3 * kFrameAllowance);
+    resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
 }
 
 void MainWindow::startUp()
 {
-    ReadSettings(session_.params, settingsPath_, toolkit_); // a file that cannot be read leaves the values as they were
-    results_->clear();
+    ReadSettingsAt(session_.params, settings_, toolkit_); // a file that cannot be read leaves the values as they were
+    ui_->txtResult->clear();
     session_.foundCount = 0;
     ui_->lblVersion->setText(QStringLiteral("Version ") + toQString(kVersion) + QStringLiteral(" Revision ") +
                              toQString(kRevision));
@@ -105,6 +124,7 @@ void MainWindow::connectCommands()
     connectCommand(ui_->cmd設定保存, &MainWindow::saveSettings);
     connectCommand(ui_->cmd設定初期化, &MainWindow::resetToDefaults);
     connectCommand(ui_->cmd入力ファイル, &MainWindow::browseInputFile);
+    connect(ui_->txtResult, &ResultList::lineActivated, this, &MainWindow::openRasterAt);
     // The output browse button is not shown and has no action.
 
     for (QAbstractButton* box : {static_cast<QAbstractButton*>(ui_->chk入力ファイルのヘッダチェックをしない),
@@ -144,17 +164,33 @@ void MainWindow::browseInputFile()
 {
     const std::optional<InputFileChoice> choice = ChooseInputFile(toolkit_, toStdString(ui_->txt入力ファイル->text()));
     if (!choice) return;
-    ui_->txt入力ファイル->setText(toQString(choice->inputPath));
-    session_.inputPath = choice->inputPath;
-    if (choice->resultPath) {
-        session_.resultPath = *choice->resultPath;
+    setInputPath(choice->inputPath, choice->resultPath);
+}
+
+void MainWindow::setInputPath(const std::string& path, const std::optional<std::string>& resultPath)
+{
+    ui_->txt入力ファイル->setText(toQString(path));
+    session_.inputPath = path;
+    if (resultPath) {
+        session_.resultPath = *resultPath;
         ui_->txt出力ファイル->setText(toQString(session_.resultPath));
     }
 }
 
+void MainWindow::adoptTypedInputPath()
+{
+    // The run reads the file the field shows, never one chosen earlier.
+    const std::string typed = toStdString(ui_->txt入力ファイル->text());
+    if (typed == session_.inputPath) return;
+    // A bare name lies in the current folder; its Result file goes there too.
+    std::optional<std::string> result;
+    if (!typed.empty()) result = ResultPathFor(typed).value_or("R" + typed);
+    setInputPath(typed, result);
+}
+
 void MainWindow::saveSettings()
 {
-    SaveSettings(session_.params, settingsPath_, toolkit_);
+    SaveSettingsAt(session_.params, settings_, toolkit_);
 }
 
 void MainWindow::resetToDefaults()
@@ -174,29 +210,31 @@ void MainWindow::resetToDefaults()
     repaint();
 }
 
-void MainWindow::openRasterAt(const QPoint& position)
+QString MainWindow::resultLineText(std::size_t line) const
 {
-    if (running_) return; // the viewer folds a finished run
-    const QString line = ui_->txtResult->cursorForPosition(position).block().text();
-    std::vector<ReportedCandidate> results;
-    results.reserve(runResults_.size());
-    for (const CandidateRecord& r : runResults_) results.push_back(expandCandidate(session_.bits, runParams_, r));
-    const ReportedCandidate* candidate = findReportedCandidate(toStdString(line), results);
-    if (candidate == nullptr) return;
-    openRasterWindow(this, session_, runParams_, candidate->interval, candidate->index, runResults_, &toolkit_);
+    if (line >= runResults_.size()) return {};
+    const ReportedCandidate c = expandCandidate(session_.bits, runParams_, runResults_[line]);
+    std::string text;
+    appendWindowLine(text, c.interval, c.index, c.pattern, c.hex, c.count);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return toQString(text);
+}
+
+void MainWindow::openRasterAt(std::size_t line)
+{
+    if (running_ || line >= runResults_.size()) return; // the viewer folds a finished run
+    const CandidateRecord& record = runResults_[line];
+    openRasterWindow(this, session_, runParams_, record.interval, record.index, runResults_, &toolkit_);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui_->txtResult->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        openRasterAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-        return QWidget::eventFilter(watched, event);
-    }
     if (event->type() == QEvent::FocusOut && !destroying_) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Another window taking the focus (a message box, another program)
         // or a context menu opening is no leaving of the field.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == ui_->txt入力ファイル) adoptTypedInputPath();
             for (const ParameterFieldBinding& f : fields_) {
                 if (f.widget == watched) {
                     checkField(f.widget, f.field);
@@ -210,11 +248,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::checkField(QLineEdit* field, ParameterField which)
 {
-    const FieldCheckOutcome out = CheckParameterField(which, toStdString(field->text()), session_.params, toolkit_);
+    // Digits typed with a Japanese input method come full-width.
+    const QString typed = toAsciiNumberText(field->text());
+    if (typed != field->text()) field->setText(typed);
+    const FieldCheckOutcome out = CheckParameterField(which, toStdString(typed), session_.params, toolkit_);
     if (out.fieldText) field->setText(toQString(*out.fieldText));
     if (out.thresholdGuide) ui_->txtThresholdRef->setText(toQString(*out.thresholdGuide));
     if (out.thresholdText) ui_->txtThreshold->setText(toQString(*out.thresholdText));
     if (out.repaint) repaint();
+    // A message box took the focus on its way to the next field, which then
+    // got it back without the selection a Tab gives: typing would append.
+    if (out.messageShown) {
+        if (auto* next = qobject_cast<QLineEdit*>(focusWidget()); next != nullptr && next != field) next->selectAll();
+    }
 }
 
 } // namespace morvelan

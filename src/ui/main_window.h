@@ -6,17 +6,18 @@
 #include "engine/parameters.h"
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
+#include "settings/settings_location.h"
 #include "ui/field_checks.h"
 
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QLineEdit;
-class QPoint;
 
 namespace Ui {
 class MainWindow;
@@ -24,7 +25,6 @@ class MainWindow;
 
 namespace morvelan {
 
-class ResultList;
 class Session;
 class Toolkit;
 
@@ -34,7 +34,7 @@ class MainWindow : public QWidget, public RunView {
 public:
     // Runs the start-up sequence: reads the settings file at settingsPath
     // and shows the parameters.
-    MainWindow(Session& session, Toolkit& toolkit, std::string settingsPath, QWidget* parent = nullptr);
+    MainWindow(Session& session, Toolkit& toolkit, SettingsLocation settings, QWidget* parent = nullptr);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -65,6 +65,7 @@ private:
     };
 
     void startUp();
+    void fitToScreen();
     void connectCommands();
 
     // The commands.
@@ -77,30 +78,35 @@ private:
 
     // The Run command's running state: the eight controls it switches.
     void setRunControlsEnabled(bool enabled);
-    // Called at every position report of a run: shows the waiting result
-    // lines and notices a declined close.
+    // Called at every position report of a run: shows the result lines
+    // reported since the last one and notices a declined close.
     void onRunPosition();
+    // The text of one result line, derived from the run's record.
+    QString resultLineText(std::size_t line) const;
 
     // A double-click on a result line opens the raster viewer folded at
     // that line's candidate.
-    void openRasterAt(const QPoint& position);
+    void openRasterAt(std::size_t line);
 
     void checkField(QLineEdit* field, ParameterField which);
+    // Leaving the input field with an edited path makes it the input, as a
+    // browse would.
+    void adoptTypedInputPath();
+    void setInputPath(const std::string& path, const std::optional<std::string>& resultPath);
     void setFieldNumber(QLineEdit* field, std::int32_t value);
 
     std::unique_ptr<Ui::MainWindow> ui_;
-    std::unique_ptr<ResultList> results_;
     std::array<ParameterFieldBinding, 8> fields_{};
     Session& session_;
     Toolkit& toolkit_;
-    std::string settingsPath_;
+    SettingsLocation settings_;
     bool running_ = false;
     // The window was asked to close while a run was going on: the run was
     // asked to stop and the window closes once it has ended.
     bool closeRequested_ = false;
     bool destroying_ = false;
-    // What the last run reported and the parameters it ran with, for the
-    // raster viewer; the result list itself keeps only its newest lines.
+    // What the last run reported and the parameters it ran with: the result
+    // list's lines and the raster viewer are derived from them.
     CandidateRecords runResults_;
     AnalysisParameters runParams_;
 };

@@ -12,9 +12,11 @@
 namespace morvelan {
 namespace {
 
-// Two entries, text files first; the dialog opens on the first.
-const char* const kTextFilesFilter = "ﾃｷｽﾄ(*.txt)";
-const char* const kAllFilesFilter = "すべてのファイル(*)";
+// Two entries, text files first; the dialog opens on the first. Each is the
+// text shown, then the pattern used: "*.*" would miss names without a dot
+// here, so the second entry shows "(*.*)" and lists every file.
+const char* const kTextFilesFilter = "ﾃｷｽﾄ(*.txt)(*.txt)";
+const char* const kAllFilesFilter = "すべてのファイル(*.*)(*)";
 
 } // namespace
 
@@ -60,12 +62,17 @@ std::optional<std::string> QtToolkit::chooseOpenFile(std::string_view startName)
 {
     // The Qt dialog leaves the process's current folder alone, so the
     // temporary LF copy stays where the program started.
-    const QString filters = QString::fromUtf8(kTextFilesFilter) + QStringLiteral(";;") + QString::fromUtf8(kAllFilesFilter);
-    QString selectedFilter = QString::fromUtf8(kTextFilesFilter);
-    const QString chosen =
-        QFileDialog::getOpenFileName(parent_, QString(), toQString(startName), filters, &selectedFilter);
-    if (chosen.isEmpty()) return std::nullopt;
-    return toStdString(chosen);
+    // Qt's own dialog: it shows only each entry's text (the pattern after it
+    // is hidden) and speaks the translation the program loads.
+    QFileDialog dialog(parent_, QString(), toQString(startName));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QString::fromUtf8(kTextFilesFilter), QString::fromUtf8(kAllFilesFilter)});
+    dialog.selectNameFilter(QString::fromUtf8(kTextFilesFilter));
+    if (!startName.empty()) dialog.selectFile(toQString(startName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return toStdString(dialog.selectedFiles().constFirst());
 }
 
 std::optional<std::string> QtToolkit::chooseSaveFile(std::string_view startName)
@@ -77,7 +84,8 @@ std::optional<std::string> QtToolkit::chooseSaveFile(std::string_view startName)
     QFileDialog dialog(parent_, QString(), start);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!suffix.isEmpty()) {
-        dialog.setNameFilters({QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix), QString::fromUtf8(kAllFilesFilter)});
+        dialog.setNameFilters({QStringLiteral("%1 (*.%2)(*.%2)").arg(suffix.toUpper(), suffix), QString::fromUtf8(kAllFilesFilter)});
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setDefaultSuffix(suffix);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

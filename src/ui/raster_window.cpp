@@ -8,6 +8,7 @@
 #include "ui/qt_text.h"
 #include "ui/qt_toolkit.h"
 #include "ui/raster_view.h"
+#include "ui/window_fonts.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -125,6 +126,8 @@ void RasterWindow::buildControls()
     info_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     hover_ = makeLabel(this, "lblRasterHover", QString());
     hover_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    applyJapaneseFont(*info_);
+    applyJapaneseFont(*hover_);
 
     auto* top = new QHBoxLayout;
     top->addWidget(makeLabel(this, "lblRasterInterval", QStringLiteral("インターバル")));

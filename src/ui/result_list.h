@@ -1,33 +1,69 @@
 #pragma once
-// The window's result list: lines arrive one per reported candidate, maybe
-// hundreds of thousands in a run, so they are collected and appended in
-// batches, and the list keeps only the newest kMaxLines.
+// The window's result list: one line per reported candidate, maybe millions
+// in a run. It holds no text: it asks for the lines it paints (the window
+// derives each from the run's compact records), so a row costs the window
+// what the record costs. Read-only; whole lines are selected with the mouse
+// or the keyboard and copied with Ctrl+C or the context menu.
+#include <QAbstractScrollArea>
 #include <QString>
-#include <QStringList>
 
-#include <string_view>
-
-class QPlainTextEdit;
+#include <cstddef>
+#include <functional>
+#include <optional>
 
 namespace morvelan {
 
-class ResultList {
+class ResultList : public QAbstractScrollArea {
+    Q_OBJECT
+
 public:
-    static constexpr int kMaxLines = 20000;
+    using LineSource = std::function<QString(std::size_t)>;
 
-    // Sets the list's line limit.
-    explicit ResultList(QPlainTextEdit& list);
+    explicit ResultList(QWidget* parent = nullptr);
 
-    // Takes one window line; its CR LF is the list's line break.
-    void append(std::string_view line);
-    // Appends the waiting lines to the list.
-    void flush();
-    // Empties the list and drops the waiting lines.
+    // Where the text of line i comes from; asked only for lines shown or copied.
+    void setLineSource(LineSource source);
+    // The list now holds `count` lines. A list scrolled to its end follows
+    // the new lines.
+    void setLineCount(std::size_t count);
+    std::size_t lineCount() const { return count_; }
+    QString lineText(std::size_t line) const;
+    // Empties the list.
     void clear();
 
+    void selectAll();
+    void selectLines(std::size_t first, std::size_t last);
+    // The selected lines joined by line breaks; empty without a selection.
+    QString selectedText() const;
+    void copy() const;
+    std::optional<std::size_t> lineAt(QPoint viewportPosition) const;
+
+signals:
+    // A double-click or Enter on a line.
+    void lineActivated(std::size_t line);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
-    QPlainTextEdit& list_;
-    QStringList pending_;
+    int lineHeight() const;
+    int visibleLines() const;
+    void updateScrollBars();
+    void moveCurrent(std::ptrdiff_t to, bool extend);
+    void ensureVisible(std::size_t line);
+
+    LineSource source_;
+    std::size_t count_ = 0;
+    std::optional<std::size_t> anchor_;  // where the selection started
+    std::optional<std::size_t> current_; // where it ends
+    int widest_ = 0;                     // widest line painted so far, in pixels
 };
 
 } // namespace morvelan

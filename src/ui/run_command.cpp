@@ -6,6 +6,7 @@
 #include "engine/session.h"
 #include "files/run_analysis.h"
 #include "ui/qt_text.h"
+#include "ui/message_filter.h"
 #include "ui/result_list.h"
 #include "ui/window_messages.h"
 #include "ui_main_window.h"
@@ -15,6 +16,7 @@ namespace morvelan {
 void MainWindow::runCommand()
 {
     if (running_) return; // the Run button is disabled while a run goes on
+    adoptTypedInputPath(); // the run reads the file the field shows
 
     const std::string inputText = toStdString(ui_->txt入力ファイル->text());
     if (inputText.empty()) {
@@ -30,7 +32,8 @@ void MainWindow::runCommand()
     session_.foundCount = 0;
     ui_->txtFoundCnt->setText(QStringLiteral("0"));
     ui_->txtFoundCnt->repaint();
-    results_->clear();
+    runResults_.clear();
+    ui_->txtResult->clear();
     ui_->txtResult->repaint();
     ui_->ProgressBar1->setValue(0);
     setRunControlsEnabled(false);
@@ -45,9 +48,10 @@ void MainWindow::runCommand()
 
     running_ = true;
     runParams_ = session_.params; // the copy the run takes at its start
-    const bool succeeded = RunAnalysis(session_, toolkit_, *this);
+    OncePerRunConversionMessages runToolkit(toolkit_); // a fresh one per run
+    const bool succeeded = RunAnalysis(session_, runToolkit, *this);
     running_ = false;
-    results_->flush();
+    ui_->txtResult->setLineCount(runResults_.size());
 
     ui_->cmd中止->setEnabled(false);
     toolkit_.setBusyPointer(false);
@@ -63,6 +67,9 @@ void MainWindow::runCommand()
         ui_->ProgressBar1->setMinimum(0);
         ui_->ProgressBar1->setValue(0);
     }
+
+    // The list is read-only; the keyboard goes back to the Run button.
+    ui_->cmd実行->setFocus(Qt::OtherFocusReason);
 
     if (closeRequested_) {
         // The user closed the window during the run and did not take it back.
@@ -85,7 +92,7 @@ void MainWindow::setRunControlsEnabled(bool enabled)
 
 void MainWindow::onRunPosition()
 {
-    results_->flush();
+    ui_->txtResult->setLineCount(runResults_.size());
     // A close during the run set the Abort flag; the search clears it when
     // the user declines to abort, and then the window stays open.
     if (closeRequested_ && !session_.abortFlag) closeRequested_ = false;
@@ -119,13 +126,15 @@ void MainWindow::showIndex(std::int32_t index)
 void MainWindow::clearResults()
 {
     runResults_.clear();
-    results_->clear();
+    runResults_.clear();
+    ui_->txtResult->clear();
     ui_->txtResult->repaint();
 }
 
-void MainWindow::appendResultLine(std::string_view line)
+void MainWindow::appendResultLine(std::string_view /*line*/)
 {
-    results_->append(line);
+    // The list derives its lines from the records (candidateReported) when
+    // it paints them: a line costs no more than its record.
 }
 
 void MainWindow::candidateReported(const CandidateRecord& record)

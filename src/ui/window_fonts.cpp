@@ -1,7 +1,9 @@
 #include "ui/window_fonts.h"
 
 #include <QFont>
-#include <QPlainTextEdit>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QWidget>
 
@@ -23,7 +25,14 @@ QStringList fixedPitchFamilies()
 
 } // namespace
 
-void applyWindowFonts(QWidget& window, QPlainTextEdit& resultList)
+void applyJapaneseFont(QWidget& widget)
+{
+    QFont font = widget.font();
+    font.setFamilies(proportionalFamilies());
+    widget.setFont(font);
+}
+
+void applyWindowFonts(QWidget& window, QWidget& resultList)
 {
     QFont controls = window.font();
     controls.setFamilies(proportionalFamilies());
@@ -35,6 +44,18 @@ void applyWindowFonts(QWidget& window, QPlainTextEdit& resultList)
     fixed.setStyleHint(QFont::TypeWriter);
     fixed.setFixedPitch(true);
     resultList.setFont(fixed);
+
+    // The form gives some controls a fixed width for a 96 dpi screen; a
+    // larger text scale widens them to what their text needs.
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (w->minimumWidth() != w->maximumWidth() || w->minimumWidth() == 0) continue;
+        int needed = 0;
+        if (qobject_cast<QLineEdit*>(w) != nullptr)
+            needed = w->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 10;
+        else if (auto* button = qobject_cast<QPushButton*>(w))
+            needed = button->sizeHint().width();
+        if (needed > w->minimumWidth()) w->setFixedWidth(needed);
+    }
 }
 
 } // namespace morvelan

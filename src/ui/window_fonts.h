@@ -2,11 +2,16 @@
 // The window's fonts: a proportional Japanese face for the controls and a
 // fixed-pitch one for the result list, so that its padded columns line up.
 // Each list names the classic face first, then faces found on Linux.
-class QPlainTextEdit;
 class QWidget;
 
 namespace morvelan {
 
-void applyWindowFonts(QWidget& window, QPlainTextEdit& resultList);
+// One Japanese face for a line of mixed Japanese text and digits: left to
+// font fallback, the digits after katakana come from another face and sit
+// smaller and higher than the rest.
+void applyJapaneseFont(QWidget& widget);
+
+// Also widens the form's fixed-width controls when the text scale needs it.
+void applyWindowFonts(QWidget& window, QWidget& resultList);
 
 } // namespace morvelan

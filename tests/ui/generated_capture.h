@@ -35,15 +35,10 @@ inline std::string makeCapture(const CaptureShape& shape)
     while (bits.size() % 4 != 0) bits.push_back(0);
 
     std::string out = shape.header + shape.lineEnd;
-    std::string line;
     for (std::size_t i = 0; i < bits.size(); i += 4) {
-        line += "0123456789ABCDEF"[bits[i] * 8 + bits[i + 1] * 4 + bits[i + 2] * 2 + bits[i + 3]];
-        if (line.size() == 80) {
-            out += line + shape.lineEnd;
-            line.clear();
-        }
+        out += "0123456789ABCDEF"[bits[i] * 8 + bits[i + 1] * 4 + bits[i + 2] * 2 + bits[i + 3]];
+        if ((i / 4) % 80 == 79 || i + 4 >= bits.size()) out += shape.lineEnd;
     }
-    if (!line.empty()) out += line + shape.lineEnd;
     out += "; end" + shape.lineEnd;
     return out;
 }

@@ -5,60 +5,41 @@
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
+#include "ui/result_list.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
 
-// Readable values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace morvelan::testing {
 
-// The eight controls the Run command disables while a run goes on, in order.
-inline const char* const kRunControls[] = {"cmd入力ファイル",
-                                           "cmd実行",
-                                           "cmd設定保存",
-                                           "cmd設定初期化",
-                                           "cmd終了",
+inline const char* const kRunControls[] = {"cmd入力ファイル", "cmd実行", "cmd設定保存", "cmd設定初期化", "cmd終了",
                                            "chk入力ファイルのヘッダチェックをしない",
-                                           "chk除外パターンを一時的に使用しない",
-                                           "chkUNIX系LFファイルを対象とする"};
+                                           "chk除外パターンを一時的に使用しない", "chkUNIX系LFファイルを対象とする"}; // what a run disables
 
-// The reset values, as the installed settings file holds them.
 inline const std::map<std::string, std::string> kDefaultSettings = {
-    {"START_SYNC_INTERVAL", "300"}, {"END_SYNC_INTERVAL", "700"}, {"SYNC_BIT_SIZE", "20"},
-    {"ALLOW_ERR_BITS", "2"},        {"IGNORE_START_BITS", "0"},   {"FRAME_ROUNDS", "20"},
-    {"BUF_SIZE", "300000"},         {"THRESHOLD", "10"},
+    {"START_SYNC_INTERVAL", "300"}, {"END_SYNC_INTERVAL", "700"}, {"SYNC_BIT_SIZE", "20"}, {"ALLOW_ERR_BITS", "2"},
+    {"IGNORE_START_BITS", "0"},     {"FRAME_ROUNDS", "20"},       {"BUF_SIZE", "300000"},  {"THRESHOLD", "10"},
 };
 
-inline std::string settingsText(const std::map<std::string, std::string>& keys)
-{
-    std::string text = "[Morvelan]\r\n";
-    for (const auto& [key, value] : keys) text += key + "=" + value + "\r\n";
-    return text;
-}
-
-inline std::map<std::string, std::string> defaultsWith(const std::map<std::string, std::string>& changes)
+inline std::string settingsText(const std::map<std::string, std::string>& changes)
 {
     auto keys = kDefaultSettings;
     for (const auto& [key, value] : changes) keys[key] = value;
-    return keys;
+    std::string text = "[Morvelan]\r\n";
+    for (const auto& [key, value] : keys) text += key + "=" + value + "\r\n";
+    return text;
 }
 
 class WindowTest : public ::testing::Test {
@@ -70,26 +51,19 @@ protected:
 
     std::string settingsPath() const { return dir.file("Morvelan.ini"); }
 
-    // Writes the settings file (unless keys is null) and opens the window.
-    void openWindow(const std::map<std::string, std::string>* keys = &kDefaultSettings)
+    // Opens on a settings file of the reset values and `changes`.
+    void openWindow(const std::map<std::string, std::string>& changes = {})
     {
-        if (keys) dir.write("Morvelan.ini", settingsText(*keys));
+        dir.write("Morvelan.ini", settingsText(changes));
         window = std::make_unique<MainWindow>(*session, toolkit, settingsPath());
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    void openWindowWith(const std::map<std::string, std::string>& changes)
-    {
-        const auto keys = defaultsWith(changes);
-        openWindow(&keys);
-    }
 
     QLineEdit* field(const char* name) const { return find<QLineEdit>(name); }
-    QPushButton* button(const char* name) const { return find<QPushButton>(name); }
-    QCheckBox* checkBox(const char* name) const { return find<QCheckBox>(name); }
-    QPlainTextEdit* resultList() const { return find<QPlainTextEdit>("txtResult"); }
-    QProgressBar* progressBar() const { return find<QProgressBar>("ProgressBar1"); }
+    QAbstractButton* button(const char* name) const { return find<QAbstractButton>(name); }
+    ResultList* resultList() const { return find<ResultList>("txtResult"); }
     QString text(const char* fieldName) const { return field(fieldName)->text(); }
 
     template <class W>
@@ -105,23 +79,19 @@ protected:
     {
         QLineEdit* f = field(fieldName);
         f->setFocus(Qt::TabFocusReason);
-        ASSERT_TRUE(f->hasFocus()) << fieldName;
         f->setText(newText);
         QTest::keyClick(f, Qt::Key_Tab);
         ASSERT_FALSE(f->hasFocus()) << fieldName;
     }
 
-    void click(const char* buttonName) { QTest::mouseClick(find<QAbstractButton>(buttonName), Qt::LeftButton); }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
 
-    // Chooses a file with the browse command.
     void browse(const std::string& path)
     {
         toolkit.fileChoices.push_back(path);
         click("cmd入力ファイル");
     }
-
-    // Browses to `path` and runs, confirming the start.
-    void runOn(const std::string& path)
+    void runOn(const std::string& path) // browses, runs and confirms
     {
         browse(path);
         toolkit.answers.push_back(Answer::Ok);
@@ -130,17 +100,13 @@ protected:
 
     std::vector<QString> resultLines() const
     {
-        const QString all = resultList()->toPlainText();
-        if (all.isEmpty()) return {};
-        const QStringList lines = all.split(QLatin1Char('\n'));
-        return std::vector<QString>(lines.begin(), lines.end());
+        std::vector<QString> lines;
+        for (std::size_t i = 0; i < resultList()->lineCount(); ++i) lines.push_back(resultList()->lineText(i));
+        return lines;
     }
 };
 
-inline RecordedMessage appMessage(std::string text)
-{
-    return {std::move(text), "", Buttons::Ok};
-}
+inline RecordedMessage appMessage(std::string text) { return {std::move(text), "", Buttons::Ok}; }
 inline RecordedMessage confirmMessage(std::string text, Buttons buttons = Buttons::Ok)
 {
     return {std::move(text), "確認", buttons};

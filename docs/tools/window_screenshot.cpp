@@ -1,7 +1,9 @@
 // Shoots the main window after a run for the documentation:
 //   morvelan_screenshot INPUT OUTPUT.png
 // The window runs on INPUT with the reset values; every question is answered
-// OK and every message goes to stderr, so nothing waits for a user.
+// OK and every message goes to stderr, so nothing waits for a user. The text
+// scale follows QT_FONT_DPI (144 for 150 %). With MORVELAN_GEOMETRY=1 it also
+// prints each named control's place in the window.
 #include "common/toolkit.h"
 #include "engine/session.h"
 #include "ui/main_window.h"
@@ -9,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,5 +71,15 @@ int main(int argc, char** argv)
     click(window, "cmd入力ファイル");
     click(window, "cmd実行");
     QTest::qWait(200);
+    if (qEnvironmentVariableIsSet("MORVELAN_GEOMETRY")) {
+        std::printf("window %d %d min %d %d dpr %.2f frame %d %d\n", window.width(), window.height(),
+                    window.minimumSizeHint().width(), window.minimumSizeHint().height(), window.devicePixelRatioF(),
+                    window.frameGeometry().width(), window.frameGeometry().height());
+        for (const QWidget* w : window.findChildren<QWidget*>()) {
+            if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+            const QPoint p = w->mapTo(&window, QPoint(0, 0));
+            std::printf("%s %d %d %d %d\n", w->objectName().toUtf8().constData(), p.x(), p.y(), w->width(), w->height());
+        }
+    }
     return window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

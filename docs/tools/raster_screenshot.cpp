@@ -4,11 +4,12 @@
 // summary (or on INTERVAL/OFFSET) and saves the window as it is drawn.
 #include "common/toolkit.h"
 #include "engine/parameters.h"
+#include "engine/candidate_record.h"
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
 #include "engine/session.h"
 #include "files/run_analysis.h"
-#include "support/collecting_view.h"
+#include "ui/raster_view.h"
 #include "ui/raster_window.h"
 
 #include <QApplication>
@@ -23,6 +24,24 @@
 #include <memory>
 
 namespace {
+
+// Keeps every reported candidate in full, for the viewer's side list.
+class CollectingView : public morvelan::RunView {
+public:
+    CollectingView(const morvelan::BitBuffer& bits, const morvelan::AnalysisParameters& params)
+        : bits_(bits), params_(params)
+    {
+    }
+    std::vector<morvelan::ReportedCandidate> results;
+    void candidateReported(const morvelan::CandidateRecord& record) override
+    {
+        results.push_back(morvelan::expandCandidate(bits_, params_, record));
+    }
+
+private:
+    const morvelan::BitBuffer& bits_;
+    const morvelan::AnalysisParameters& params_;
+};
 
 class UnattendedToolkit : public morvelan::Toolkit {
 public:
@@ -51,7 +70,7 @@ int main(int argc, char** argv)
     session->inputPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
     session->resultPath = QDir(work.path()).filePath(QStringLiteral("R.txt")).toStdString();
     UnattendedToolkit toolkit;
-    morvelan::testing::CollectingView collector(session->bits, session->params);
+    CollectingView collector(session->bits, session->params);
     if (!morvelan::RunAnalysis(*session, toolkit, collector)) return 1;
 
     morvelan::CandidateRecords records;
@@ -62,6 +81,8 @@ int main(int argc, char** argv)
     window.resize(1100, 640);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    // The status line as it reads with the pointer over a cell.
+    if (auto* view = window.view()) QTest::mouseMove(view->viewport(), QPoint(40, 40));
     QTest::qWait(200);
     return window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }
