@@ -111,29 +111,6 @@ TEST(PngChecksums, MatchPublishedCheckValues)
     EXPECT_EQ(adler32("pedia", adler32("Wiki")), adler32("Wikipedia"));
 }
 
-TEST(PngChecksums, AdlerOverLongRunsOfHighBytesStaysReduced)
-{
-    // 0xFF bytes push the sums fastest towards 32-bit overflow.
-    const std::string bytes(100000, '\xFF');
-    std::uint32_t a = 1, b = 0;
-    for (const char c : bytes) {
-        a = (a + static_cast<std::uint8_t>(c)) % 65521;
-        b = (b + a) % 65521;
-    }
-    EXPECT_EQ(adler32(bytes), (b << 16) | a);
-}
-
-TEST(PngWriter, SmallPictureRoundTrips)
-{
-    const std::vector<std::uint8_t> rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
-    const DecodedPng png = decodePng(encodePng(3, 2, rgb.data()));
-    EXPECT_EQ(png.width, 3);
-    EXPECT_EQ(png.height, 2);
-    EXPECT_EQ(png.chunkTypes, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
-    EXPECT_EQ(png.storedBlocks, 1u);
-    EXPECT_EQ(png.rgb, rgb);
-}
-
 TEST(PngWriter, LargePictureSpansManyBlocksAndChunks)
 {
     // 700 x 600 x 3 + 600 filter bytes = 1 260 600 bytes: 20 stored blocks of
@@ -168,17 +145,25 @@ TEST(PngWriter, EmptyPictureGivesNothing)
     EXPECT_TRUE(encodePng(1, 1, nullptr).empty());
 }
 
-TEST(PngWriter, WritesTheFileAndLeavesNothingOnFailure)
+// The picture replaces a regular file (through a link) only when complete;
+// anything else under the name stays as it was.
+TEST(PngWriter, WritesANewFileAndNeverHarmsWhatIsThere)
 {
     TempDir dir;
     const auto rgb = randomPixels(4, 3, 1);
-    const std::string path = dir.file("picture.png");
-    ASSERT_TRUE(writePngFile(path, 4, 3, rgb.data()));
-    EXPECT_EQ(morvelan::testing::readBytes(path), encodePng(4, 3, rgb.data()));
-
-    EXPECT_FALSE(writePngFile(dir.file("missing-folder/picture.png"), 4, 3, rgb.data()));
+    const std::string png = encodePng(4, 3, rgb.data());
+    const std::string old = dir.write("old.png", "old picture");
+    std::filesystem::create_symlink(old, dir.file("link.png"));
+    ASSERT_TRUE(writePngFile(dir.file("link.png"), 4, 3, rgb.data()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+    EXPECT_EQ(morvelan::testing::readBytes(old), png);
+    std::filesystem::create_directory(dir.file("folder.png"));
+    for (const std::string& target : {dir.file("missing-folder/p.png"), dir.file("folder.png"), std::string("/dev/full"),
+                                      std::string("/dev/null")})
+        EXPECT_FALSE(writePngFile(target, 4, 3, rgb.data())) << target;
     EXPECT_FALSE(writePngFile(dir.file("empty.png"), 0, 0, rgb.data()));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("empty.png")));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full") && std::filesystem::exists("/dev/null"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3); // no temporary file left
 }
 
 } // namespace
