@@ -147,10 +147,14 @@ bool writePngFile(const std::string& path, int width, int height, const std::uin
     if (png.empty() || path.empty()) return false;
     // A link is followed, so the link itself stays; a device, FIFO or folder
     // is never written to.
-    std::error_code ec;
     std::filesystem::path target(path);
-    if (std::filesystem::is_symlink(target, ec)) target = std::filesystem::weakly_canonical(target, ec);
-    if (ec || isNonRegularFile(target.string())) return false;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
+        target = std::filesystem::weakly_canonical(target, ec);
+        if (ec) return false;
+    }
+    if (isNonRegularFile(target.string())) return false;
 
     // The picture goes to a new private file beside the target and takes its
     // place only when complete: a failure leaves the target as it was.
