@@ -111,20 +111,6 @@ TEST(PngChecksums, MatchPublishedCheckValues)
     EXPECT_EQ(adler32("pedia", adler32("Wiki")), adler32("Wikipedia"));
 }
 
-TEST(PngWriter, LargePictureSpansManyBlocksAndChunks)
-{
-    // 700 x 600 x 3 + 600 filter bytes = 1 260 600 bytes: 20 stored blocks of
-    // at most 65535 bytes and two IDAT chunks.
-    const auto rgb = randomPixels(700, 600, 7);
-    const DecodedPng png = decodePng(encodePng(700, 600, rgb.data()));
-    EXPECT_EQ(png.width, 700);
-    EXPECT_EQ(png.height, 600);
-    EXPECT_EQ(png.storedBlocks, 20u);
-    EXPECT_EQ(std::count(png.chunkTypes.begin(), png.chunkTypes.end(), "IDAT"), 2);
-    EXPECT_EQ(png.chunkTypes.back(), "IEND");
-    EXPECT_EQ(png.rgb, rgb);
-}
-
 TEST(PngWriter, RawDataOfExactlyOneBlockEndsWithTheFinalBlock)
 {
     // 15 rows of 1 + 1456 * 3 bytes: 65535 raw bytes, one full block; one

@@ -121,18 +121,6 @@ TEST_F(OpenRunFilesTest, PathCharactersAreWrittenInCp932OrAsQuestionMarks)
                                                              folder + "R" + hx("93FC 97CD") + "?.txt", false));
 }
 
-TEST_F(OpenRunFilesTest, RelativeNamesAreOpenedAsGivenAndPathsShownAsSet)
-{
-    const ScopedCwd cwd(dir.path());
-    session->inputOpenName = "in.txt";
-    session->resultOpenName = "Rin.txt";
-    session->inputPath = "/shown/in.txt"; // what the header shows
-    session->resultPath = "/shown/Rin.txt";
-    ASSERT_TRUE(open());
-    session->files.closeBoth();
-    EXPECT_EQ(readBytes(dir.file("Rin.txt")), expectedHeader("/shown/in.txt", "/shown/Rin.txt", false));
-}
-
 TEST_F(OpenRunFilesTest, MissingOrEmptyInputOpensNothingAndTouchesNoResultFile)
 {
     dir.write("Rin.txt", "earlier result");

