@@ -180,6 +180,17 @@ TEST_F(SettingsFile, SaveRewritesOnlyItsKeysLinesByteForByte)
     EXPECT_EQ(params.EXCLUDE_PAT[0], "1111");
 }
 
+TEST_F(SettingsFile, SaveAddsTheSectionAndKeysInSaveOrder)
+{
+    dir.write("Morvelan.ini", "; only a comment\n");
+    ResetParameters(params);
+    SaveSettings(params, path, toolkit);
+    EXPECT_EQ(readBytes(path), "; only a comment\n[Morvelan]\nUSER_ID=\nPASSWORD=\nPASSWORD_ENC=0\n"
+                               "START_SYNC_INTERVAL=300\nEND_SYNC_INTERVAL=700\nSYNC_BIT_SIZE=20\n"
+                               "ALLOW_ERR_BITS=2\nIGNORE_START_BITS=0\nFRAME_ROUNDS=20\nTHRESHOLD=10\n"
+                               "BUF_SIZE=300000\n");
+}
+
 TEST_F(SettingsFile, SaveNeverCreatesOrFillsAnEmptyFile)
 {
     params.USER_ID = "kept";
