@@ -29,6 +29,9 @@ TERM | HUP | INT | KILL)
   started R.txt; sleep 0.3; kill -"$case" $pid; wait $pid; code=$?
   [[ $case == KILL ]] || expect 1 "処理を中断しました。"
   whole R.txt ;;
+empty_value)
+  "$cli" -q --frames "" "$sample" -o R.txt 2>err; code=$?
+  expect 2 "got ''"; [[ ! -e R.txt ]] || fail "the run started" ;;
 pipe)
   "$cli" "${rows[@]}" "$sample" -o R.txt 2>err | head -1 >/dev/null; code=${PIPESTATUS[0]}
   expect 1 "処理を中断しました。"; whole R.txt ;;
