@@ -2,9 +2,38 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <iostream>
 
 namespace morvelan::cli {
+
+std::optional<std::int32_t> parseDecimal(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+namespace {
+
+// Numbers on the command line are decimal, leading zeros included; an empty
+// value is an error, not "not given".
+void addNumber(CLI::App& app, const std::string& name, std::optional<std::int32_t>& target, const std::string& help)
+{
+    app.add_option_function<std::string>(
+           name,
+           [&target, name](const std::string& text) {
+               target = parseDecimal(text);
+               if (!target) throw CLI::ValidationError(name, "expected a decimal whole number, got '" + text + "'");
+           },
+           help)
+        ->type_name("INT");
+}
+
+} // namespace
 
 std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
 {
@@ -13,16 +42,15 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")->required();
     app.add_option("-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
     app.add_option("--settings", o.settingsFile,
-                   "Load the parameters from this INI file first; options given here win")
-        ->check(CLI::ExistingFile);
-    app.add_option("--start-interval", o.startInterval, "First frame interval in bits (default 300)");
-    app.add_option("--end-interval", o.endInterval, "Last frame interval in bits (default 700)");
-    app.add_option("--sync-bits", o.syncBits, "Sync word width: 4, 8, ..., 64 (default 20)");
-    app.add_option("--allow-errors", o.allowErrors, "Tolerated bit errors (default 2)");
-    app.add_option("--ignore-bits", o.ignoreBits, "Leading bits to skip (default 0)");
-    app.add_option("--frames", o.frames, "Frames compared with the first one (default 20)");
-    app.add_option("--threshold", o.threshold, "Least recurrence count reported (default 10)");
-    app.add_option("--buffer-size", o.bufferSize, "Buffer size in bits (default 300000)");
+                   "Load the parameters from this INI file first; options given here win");
+    addNumber(app, "--start-interval", o.startInterval, "First frame interval in bits (default 300)");
+    addNumber(app, "--end-interval", o.endInterval, "Last frame interval in bits (default 700)");
+    addNumber(app, "--sync-bits", o.syncBits, "Sync word width: 4, 8, ..., 64 (default 20)");
+    addNumber(app, "--allow-errors", o.allowErrors, "Tolerated bit errors (default 2)");
+    addNumber(app, "--ignore-bits", o.ignoreBits, "Leading bits to skip (default 0)");
+    addNumber(app, "--frames", o.frames, "Frames compared with the first one (default 20)");
+    addNumber(app, "--threshold", o.threshold, "Least recurrence count reported (default 10)");
+    addNumber(app, "--buffer-size", o.bufferSize, "Buffer size in bits (default 300000)");
     app.add_option("--exclude", o.excludes,
                    "Exclusion pattern, repeatable up to five times; replaces the settings file's patterns")
         ->allow_extra_args(false) // one pattern per --exclude: never swallow INPUT

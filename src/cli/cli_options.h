@@ -28,6 +28,10 @@ struct CliOptions {
 // on a usage error prints it and sets 2. Returns nullopt in both cases.
 std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode);
 
+// A whole number in decimal (an optional sign, then digits; leading zeros
+// change nothing); nullopt when empty, malformed or outside 32 bits.
+std::optional<std::int32_t> parseDecimal(std::string_view text);
+
 // Applies the options given on the command line over `params`.
 void applyOptions(const CliOptions& options, AnalysisParameters& params);
 

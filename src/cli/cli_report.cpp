@@ -1,5 +1,7 @@
 #include "cli/cli_report.h"
 
+#include "cli/cli_options.h"
+
 #include "common/png_writer.h"
 #include "engine/candidate_text.h"
 #include "engine/session.h"
@@ -56,8 +58,17 @@ void addReportOptions(CLI::App& app, ReportOptions& o)
     auto* out = app.add_option("--raster-out", o.rasterOut, "PNG file for --raster");
     raster->needs(out);
     out->needs(raster);
-    app.add_option("--raster-zoom", o.rasterZoom, "Pixels per bit in the --raster picture (default 3)")
-        ->check(CLI::Range(kMinRasterCellSize, kMaxRasterCellSize));
+    app.add_option_function<std::string>(
+           "--raster-zoom",
+           [&o](const std::string& text) {
+               const auto zoom = parseDecimal(text);
+               if (!zoom || *zoom < kMinRasterCellSize || *zoom > kMaxRasterCellSize)
+                   throw CLI::ValidationError("--raster-zoom", "expected " + std::to_string(kMinRasterCellSize) +
+                                                                  ".." + std::to_string(kMaxRasterCellSize));
+               o.rasterZoom = *zoom;
+           },
+           "Pixels per bit in the --raster picture (default 3)")
+        ->type_name("INT");
 }
 
 ReportView::ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out,
@@ -88,7 +99,9 @@ void ReportView::beginRows()
 void ReportView::candidateReported(const CandidateRecord& record)
 {
     console_.candidateReported(record);
-    results_.push_back(record);
+    // Only the summary looks back at the records; without it memory stays
+    // flat however many rows a run reports.
+    if (options_.summary) results_.push_back(record);
     if (!printRows_ || options_.format == OutputFormat::Text) return;
     beginRows();
     const ReportedCandidate c = expandCandidate(session_.bits, session_.params, record);

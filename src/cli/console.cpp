@@ -16,7 +16,9 @@ Answer ConsoleToolkit::showMessage(std::string_view text, std::string_view, Butt
 
 void ConsoleToolkit::yield()
 {
-    if (interrupted_) {
+    // A signal, or a stdout that can no longer be written (a closed pipe, a
+    // full disk), ends the run as an abort.
+    if (interrupted_ || std::ferror(stdout) != 0) {
         interrupted_ = 0;
         session_.abortFlag = true;
     }

@@ -4,10 +4,12 @@
 #include "cli/cli_options.h"
 #include "cli/cli_report.h"
 #include "cli/console.h"
+#include "common/file_identity.h"
 #include "common/text.h"
 #include "common/toolkit.h"
 #include "engine/parameters.h"
 #include "engine/session.h"
+#include "files/file_messages.h"
 #include "files/run_analysis.h"
 #include "settings/settings.h"
 
@@ -22,10 +24,36 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void onInterrupt(int)
+constexpr std::string_view kMsgOutputIsSettings = "出力ファイルが設定ファイルと同じため処理できません：";
+constexpr std::string_view kMsgRasterOutIsUsed =
+    "ラスター画像の出力先が入力・出力・設定ファイルと同じため書き出せません：";
+constexpr std::string_view kMsgCannotWriteStdout = "標準出力に書き込めません。";
+
+// SIGINT, SIGTERM and SIGHUP end the run as an abort at its next yield, so
+// the Result file keeps its header and whole rows and nothing temporary
+// stays behind.
+void onInterrupt(int signal)
 {
     interrupted = 1;
-    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
+    if (signal == SIGINT) std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
+}
+
+void catchSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+    // A closed stdout and a file-size limit show up as failed writes, which
+    // the run reports, instead of killing it mid-row.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int usageError(std::string_view message, const std::string& path)
+{
+    std::cerr << message << path << '\n';
+    return 2;
 }
 
 std::string absolutePath(const std::string& path)
@@ -72,6 +100,9 @@ int main(int argc, char** argv)
     const auto options = cli::parseCommandLine(argc, argv, exitCode);
     if (!options) return exitCode;
 
+    if (options->settingsFile && !IsUsableSettingsFile(*options->settingsFile))
+        return usageError(kMsgSettingsNotRead, *options->settingsFile);
+
     Session session;
     ResetParameters(session.params);
     ConsoleToolkit toolkit(session, interrupted);
@@ -91,19 +122,32 @@ int main(int argc, char** argv)
     }
     warnOutOfRange(session.params);
 
-    session.inputPath = absolutePath(options->input);
-    session.resultPath = absolutePath(options->output.empty() ? defaultResultPath(session.inputPath) : options->output);
+    // Paths are opened as given; the header shows their absolute form.
+    session.inputOpenName = options->input;
+    session.resultOpenName = options->output.empty() ? defaultResultPath(options->input) : options->output;
+    session.inputPath = absolutePath(session.inputOpenName);
+    session.resultPath = absolutePath(session.resultOpenName);
     session.options.skipHeaderCheck = options->noHeaderCheck;
     session.options.skipExclusions = options->noExclusions;
     session.options.lfInput = options->lf;
 
+    const std::string settingsFile = options->settingsFile.value_or(std::string());
+    if (!settingsFile.empty() && isSameFile(session.resultOpenName, settingsFile))
+        return usageError(kMsgOutputIsSettings, session.resultOpenName);
+    if (const std::string& png = options->report.rasterOut; !png.empty()) {
+        if (isNonRegularFile(png)) return usageError(messageNotRegularFile(png), {});
+        for (const std::string& other : {session.inputOpenName, session.resultOpenName, settingsFile})
+            if (!other.empty() && (isSameFile(png, other) || absolutePath(png) == absolutePath(other)))
+                return usageError(kMsgRasterOutIsUsed, png);
+    }
+
     // Like the Run command: check the input before anything is opened.
-    if (!FileHasData(session.inputPath)) {
+    if (!FileHasData(session.inputOpenName)) {
         std::cerr << kMsgCannotOpenInputFile << '\n';
         return 1;
     }
 
-    std::signal(SIGINT, onInterrupt);
+    catchSignals();
     const bool textRows = options->report.format == cli::OutputFormat::Text;
     ConsoleView view(!options->quiet && textRows, isatty(2) != 0);
     cli::ReportView report(view, options->report, !options->quiet, cli::stdoutSink(), session);
@@ -111,7 +155,8 @@ int main(int argc, char** argv)
     view.finish();
     session.files.closeBoth();
     const bool reported = report.finish(session, ok, cli::stderrSink());
-    std::cout.flush();
+    const bool printed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (!printed) std::cerr << kMsgCannotWriteStdout << '\n';
     std::cerr << (ok ? kMsgRunFinished : kMsgRunInterrupted) << '\n';
-    return ok && reported ? 0 : 1;
+    return ok && reported && printed ? 0 : 1;
 }

@@ -1,9 +1,16 @@
 #include "common/png_writer.h"
 
+#include "common/file_identity.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace morvelan {
 namespace {
@@ -138,14 +145,30 @@ bool writePngFile(const std::string& path, int width, int height, const std::uin
 {
     const std::string png = encodePng(width, height, rgb);
     if (png.empty() || path.empty()) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    const bool closed = std::fclose(f) == 0;
-    if (written && closed) return true;
-    std::error_code ec;
-    std::filesystem::remove(path, ec); // no half-written picture
-    return false;
+    // A link is followed, so the link itself stays; a device, FIFO or folder
+    // is never written to.
+    std::filesystem::path target(path);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
+        target = std::filesystem::weakly_canonical(target, ec);
+        if (ec) return false;
+    }
+    if (isNonRegularFile(target.string())) return false;
+
+    // The picture goes to a new private file beside the target and takes its
+    // place only when complete: a failure leaves the target as it was.
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = writeAllTo(fd, png.data(), png.size()) && ::fchmod(fd, 0666 & ~mask) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
 }
 
 } // namespace morvelan

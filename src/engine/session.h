@@ -18,7 +18,6 @@ struct RunOptions {
     bool lfInput = false;         // chkUNIX系LFファイルを対象とする
 };
 
-inline constexpr const char* kTempFileName = "$$MORVELAN.TMP";
 inline constexpr std::string_view kVersion = "1.00";
 inline constexpr std::string_view kRevision = "1.00.0043";
 
@@ -31,6 +30,10 @@ public:
     std::int32_t decodedBits = 0; // bits the last read decoded (cells 1 .. decodedBits)
     std::string inputPath;  // set only by the input browse command
     std::string resultPath; // derived from inputPath by the browse command
+    // The names to open when they differ from the paths shown: a relative
+    // name whose absolute form is too long for the system. Empty: the path.
+    std::string inputOpenName;
+    std::string resultOpenName;
     RunOptions options;
     RunFiles files;
 };

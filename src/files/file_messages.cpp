@@ -34,6 +34,14 @@ std::string messageCannotWriteTemp(std::string_view path)
 }
 std::string messageCannotCreateResult(std::string_view path) { return withPath("出力ファイルを作成できません", path); }
 std::string messageCannotWriteResult(std::string_view path) { return withPath("出力ファイルに書き込めません", path); }
+std::string messageResultInUse(std::string_view path)
+{
+    return withPath("出力ファイルは他の処理が使用中です", path);
+}
+std::string messageNotRegularFile(std::string_view path)
+{
+    return withPath("通常のファイルではないため処理できません", path);
+}
 std::string messageSameFile(std::string_view path)
 {
     return withPath("出力ファイルが入力ファイルと同じため処理できません", path);

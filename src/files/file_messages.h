@@ -13,6 +13,8 @@ std::string messageCannotCreateTemp(std::string_view path);
 std::string messageCannotWriteTemp(std::string_view path);
 std::string messageCannotCreateResult(std::string_view path);
 std::string messageCannotWriteResult(std::string_view path);
+std::string messageResultInUse(std::string_view path);
+std::string messageNotRegularFile(std::string_view path);
 // The Result file would overwrite the input (or its LF copy).
 std::string messageSameFile(std::string_view path);
 

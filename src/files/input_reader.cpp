@@ -27,11 +27,6 @@ bool failedToRead(Session& session, Toolkit& toolkit)
     return false;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 } // namespace
 
 bool ReadInputFile(Session& session, Toolkit& toolkit)
@@ -84,50 +79,6 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
         p += 4;
         session.decodedBits = static_cast<std::int32_t>(p - 1);
         ++column;
-    }
-    return true;
-}
-
-bool ConvertLfFile(const std::string& inputPath, const std::string& tempPath, Toolkit& toolkit)
-{
-    FilePtr in(std::fopen(inputPath.c_str(), "rb"));
-    if (!in) {
-        showError(toolkit, messageCannotOpenInput(inputPath));
-        return false;
-    }
-    FilePtr out(std::fopen(tempPath.c_str(), "wb"));
-    if (!out) {
-        showError(toolkit, messageCannotCreateTemp(tempPath));
-        return false;
-    }
-    char inBuf[1 << 15];
-    char outBuf[2 << 15];
-    bool ok = true;
-    for (;;) {
-        const std::size_t n = std::fread(inBuf, 1, sizeof inBuf, in.get());
-        std::size_t m = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (inBuf[i] == '\n') outBuf[m++] = '\r';
-            outBuf[m++] = inBuf[i];
-        }
-        if (std::fwrite(outBuf, 1, m, out.get()) != m) {
-            ok = false;
-            break;
-        }
-        if (n < sizeof inBuf) break;
-    }
-    const bool readFailed = std::ferror(in.get()) != 0;
-    const bool flushed = std::fflush(out.get()) == 0;
-    const bool closed = std::fclose(out.release()) == 0;
-    if (readFailed) {
-        showError(toolkit, messageCannotReadFile(inputPath));
-    } else if (!ok || !flushed || !closed) {
-        showError(toolkit, messageCannotWriteTemp(tempPath));
-    }
-    if (readFailed || !ok || !flushed || !closed) {
-        std::error_code ec;
-        std::filesystem::remove(tempPath, ec); // leave no half-written copy
-        return false;
     }
     return true;
 }

@@ -1,6 +1,5 @@
 #pragma once
-// Reads the input data file (open as file 1) into the Bit buffer, and makes
-// the CR LF copy of an input whose lines end in a lone LF.
+// Reads the input data file (open as file 1) into the Bit buffer.
 #include <string>
 #include <string_view>
 
@@ -17,10 +16,5 @@ inline constexpr std::size_t kDigitsPerLine = 80;
 // refusals it shows its message and closes files 1 and 2; on an abort it
 // returns false silently with both files left open.
 bool ReadInputFile(Session& session, Toolkit& toolkit);
-
-// Copies inputPath to tempPath with a CR inserted before every LF. On a
-// failure it shows one message naming the file, removes the partial copy and
-// returns false.
-bool ConvertLfFile(const std::string& inputPath, const std::string& tempPath, Toolkit& toolkit);
 
 } // namespace morvelan

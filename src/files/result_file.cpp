@@ -1,14 +1,16 @@
 #include "files/result_file.h"
 
+#include "common/cp932.h"
+#include "common/file_identity.h"
 #include "common/text.h"
 #include "common/toolkit.h"
 #include "engine/parameters.h"
 #include "engine/session.h"
 #include "files/file_messages.h"
 #include "files/input_reader.h"
+#include "files/lf_copy.h"
 
 #include <charconv>
-#include <filesystem>
 
 namespace morvelan {
 
@@ -21,12 +23,6 @@ std::string oneLine(std::string text)
     for (char& c : text)
         if (c == '\r' || c == '\n') c = '?';
     return text;
-}
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 } // namespace
@@ -109,45 +105,48 @@ void appendWindowLine(std::string& out, std::int64_t interval, std::int64_t inde
 
 bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& toolkit)
 {
-    const std::string inputPath = session.inputPath;
-    if (!FileHasData(inputPath)) return false;
+    const std::string& inputPath = session.inputPath;
+    const std::string& inputName = session.inputOpenName.empty() ? inputPath : session.inputOpenName;
+    const std::string& resultName = session.resultOpenName.empty() ? session.resultPath : session.resultOpenName;
+    if (!FileHasData(inputName)) return false;
 
-    // Opening the Result file empties it, and the LF copy replaces the
-    // temporary file: neither may be the input itself, or it is lost.
-    if (sameFile(session.resultPath, inputPath) ||
-        (session.options.lfInput && (sameFile(kTempFileName, inputPath) || sameFile(kTempFileName, session.resultPath)))) {
+    // Opening the Result file empties it: it may not be the input itself.
+    if (isSameFile(resultName, inputName)) {
         showError(toolkit, messageSameFile(session.resultPath));
         return false;
     }
 
-    std::string readPath = inputPath;
+    std::string readName = inputName;
     if (session.options.lfInput) {
-        if (!ConvertLfFile(inputPath, kTempFileName, toolkit)) return false;
-        readPath = kTempFileName;
+        if (!ConvertLfFile(inputName, session.files.lfCopy, toolkit, session.abortFlag)) return false;
+        readName = session.files.lfCopy.path();
     }
-    if (!session.files.input.open(readPath)) {
-        showError(toolkit, messageCannotOpenInput(readPath));
-        return false;
-    }
-    if (!session.files.result.open(session.resultPath)) {
-        showError(toolkit, messageCannotCreateResult(session.resultPath));
+    const auto fail = [&](const std::string& message) {
+        showError(toolkit, message);
         session.files.closeBoth();
         return false;
-    }
-    for (const std::string& line :
-         ResultHeaderLines(inputPath, session.resultPath, params, session.options.skipExclusions)) {
-        if (!session.files.result.writeLine(line)) {
-            showError(toolkit, messageCannotWriteResult(session.resultPath));
-            session.files.closeBoth();
-            return false;
+    };
+    if (!session.files.input.open(readName)) return fail(messageCannotOpenInput(readName));
+    // Nor may it be the LF copy the run reads.
+    if (session.files.lfCopy.isSameFile(resultName)) return fail(messageSameFile(session.resultPath));
+    // The copy is open now; its name is no longer needed, and without it a
+    // run that is killed leaves nothing behind.
+    session.files.lfCopy.remove();
+    if (!session.files.result.open(resultName)) {
+        switch (session.files.result.openError()) {
+        case ResultOpenError::Locked: return fail(messageResultInUse(session.resultPath));
+        case ResultOpenError::NotRegularFile: return fail(messageNotRegularFile(session.resultPath));
+        default: return fail(messageCannotCreateResult(session.resultPath));
         }
     }
-    // A full device shows up here, before any row, not at the end of the run.
-    if (!session.files.result.flush()) {
-        showError(toolkit, messageCannotWriteResult(session.resultPath));
-        session.files.closeBoth();
-        return false;
+    // The header goes out as one block, before any row.
+    std::string header;
+    for (const std::string& line :
+         ResultHeaderLines(inputPath, session.resultPath, params, session.options.skipExclusions)) {
+        header += encodeCp932(line);
+        header += "\r\n";
     }
+    if (!session.files.result.writeBytes(header)) return fail(messageCannotWriteResult(session.resultPath));
     return true;
 }
 

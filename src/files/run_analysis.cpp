@@ -9,7 +9,6 @@
 #include "files/input_reader.h"
 #include "files/result_file.h"
 
-#include <filesystem>
 
 namespace morvelan {
 
@@ -24,7 +23,7 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
         toolkit.showMessage(kMsgSyncBitSize, kConfirmCaption, Buttons::Ok);
         return false;
     }
-    if (params.FRAME_ROUNDS < 0) {
+    if (params.FRAME_ROUNDS < 0) { // 0 runs: frame 1 alone
         showError(toolkit, kMsgFrameRounds);
         return false;
     }
@@ -33,15 +32,9 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
     if (!ReadInputFile(session, toolkit)) return false;
     if (!SearchSync(session, params, toolkit, view)) return false;
 
-    session.files.input.close();
-    const std::string resultPath = session.files.result.path();
-    if (!session.files.result.close()) {
-        showError(toolkit, messageCannotWriteResult(resultPath));
+    if (!session.files.closeBoth()) {
+        showError(toolkit, messageCannotWriteResult(session.resultPath));
         return false;
-    }
-    if (session.options.lfInput) {
-        std::error_code ec;
-        std::filesystem::remove(kTempFileName, ec); // a held file stays; nothing depends on it
     }
     return true;
 }

@@ -1,6 +1,13 @@
 #include "files/run_files.h"
 
 #include "common/cp932.h"
+#include "common/file_identity.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace morvelan {
 
@@ -50,32 +57,54 @@ bool InputFile::atEnd()
 bool ResultFile::open(const std::string& path)
 {
     close();
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) return false;
+    openError_ = ResultOpenError::None;
+    // No O_TRUNC: the file is emptied only once this run holds its lock. The
+    // open never waits for a FIFO's reader.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        openError_ = errno == ENXIO || errno == EISDIR ? ResultOpenError::NotRegularFile : ResultOpenError::CannotCreate;
+        return false;
+    }
+    const auto refuse = [&](ResultOpenError why) {
+        ::close(fd);
+        openError_ = why;
+        return false;
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return refuse(ResultOpenError::CannotCreate);
+    if (!S_ISREG(st.st_mode)) return refuse(ResultOpenError::NotRegularFile);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return refuse(errno == EWOULDBLOCK ? ResultOpenError::Locked : ResultOpenError::CannotCreate);
+    if (::ftruncate(fd, 0) != 0) return refuse(ResultOpenError::CannotCreate);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return refuse(ResultOpenError::CannotCreate);
+    fd_ = fd;
+    failed_ = false;
+    size_ = 0;
     path_ = path;
-    if (!buffer_) buffer_ = std::make_unique<char[]>(kFileBufferBytes);
-    std::setvbuf(file_, buffer_.get(), _IOFBF, kFileBufferBytes);
     return true;
 }
 
 bool ResultFile::close()
 {
-    if (file_ == nullptr) return true;
-    const bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return ok && closed;
+    if (fd_ < 0) return true;
+    const bool closed = ::close(fd_) == 0; // the lock goes with the descriptor
+    fd_ = -1;
+    return closed && !failed_;
 }
 
 bool ResultFile::writeBytes(std::string_view bytes)
 {
-    if (file_ == nullptr) return false;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-}
-
-bool ResultFile::flush()
-{
-    return file_ != nullptr && std::fflush(file_) == 0;
+    if (fd_ < 0 || failed_) return false;
+    if (writeAllTo(fd_, bytes.data(), bytes.size())) {
+        size_ += bytes.size();
+        return true;
+    }
+    // A block cut short by a full disk or a size limit is taken back, so the
+    // file still ends with a whole row.
+    failed_ = true;
+    if (::ftruncate(fd_, static_cast<off_t>(size_)) == 0) ::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
+    return false;
 }
 
 bool ResultFile::writeLine(std::string_view utf8)
@@ -83,6 +112,12 @@ bool ResultFile::writeLine(std::string_view utf8)
     std::string bytes = encodeCp932(utf8);
     bytes += "\r\n";
     return writeBytes(bytes);
+}
+
+bool ResultFile::sameFileAs(const std::string& path) const
+{
+    const auto mine = fd_ >= 0 ? identityOf(fd_) : std::nullopt;
+    return mine && mine == identityOf(path);
 }
 
 } // namespace morvelan

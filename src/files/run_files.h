@@ -1,7 +1,10 @@
 #pragma once
 // Files 1 and 2 of a run: the input read by lines and the Result file
-// written by lines. Both close exactly once, whatever path a run takes;
+// written in whole rows. Both close exactly once, whatever path a run takes;
 // closing a file that is not open does nothing.
+#include "files/lf_copy.h"
+
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -41,6 +44,13 @@ private:
     std::unique_ptr<char[]> buffer_; // glibc ignores the size without a buffer of our own
 };
 
+// Why ResultFile::open failed.
+enum class ResultOpenError { None, CannotCreate, NotRegularFile, Locked };
+
+// The Result file. Every write goes straight to the descriptor, so what is on
+// disk is always the header and whole rows: a kill at any instant cuts no
+// row. One run per file: an exclusive lock is taken before the file is
+// emptied and held until it is closed.
 class ResultFile {
 public:
     ResultFile() = default;
@@ -48,33 +58,44 @@ public:
     ResultFile(const ResultFile&) = delete;
     ResultFile& operator=(const ResultFile&) = delete;
 
-    // Creates the file or empties it.
+    // Creates the file or empties it once it is locked. Never blocks: a FIFO
+    // or device is refused, and so is a file another run holds.
     bool open(const std::string& path);
-    // Flushes and closes; false when the last data could not be written.
+    ResultOpenError openError() const { return openError_; }
+    // Closes; false when a write failed or the system reports a failure.
     bool close();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
-    // Writes bytes as they are; false on a write failure.
+    // Writes these bytes now (a block of whole rows, or the whole header).
+    // A failed write leaves the file as it was before the block.
     bool writeBytes(std::string_view bytes);
+    bool writeRows(std::string_view wholeRows) { return writeBytes(wholeRows); }
     // Writes UTF-8 text as CP932 followed by CR LF.
     bool writeLine(std::string_view utf8);
-    // Hands buffered data to the system; false when it could not be written.
-    bool flush();
+    // Nothing is held back; true while no write has failed.
+    bool flush() const { return fd_ >= 0 && !failed_; }
+    // The device and inode of the open file.
+    bool sameFileAs(const std::string& path) const;
 
 private:
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    bool failed_ = false;
+    std::uint64_t size_ = 0;
+    ResultOpenError openError_ = ResultOpenError::None;
     std::string path_;
-    std::unique_ptr<char[]> buffer_;
 };
 
 struct RunFiles {
     InputFile input;   // file 1
     ResultFile result; // file 2
-    // Closes file 1, then file 2; false when file 2 lost data on closing.
+    LfCopy lfCopy;     // the private CR LF copy of an LF input
+    // Closes file 1, removes the LF copy, then closes file 2; false when
+    // file 2 lost data.
     bool closeBoth()
     {
         input.close();
+        lfCopy.remove();
         return result.close();
     }
 };

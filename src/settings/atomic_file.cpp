@@ -1,11 +1,16 @@
 #include "settings/atomic_file.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <new>
+#include <thread>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace morvelan {
@@ -73,6 +78,25 @@ std::optional<std::string> resolveTarget(const std::string& path)
     return target.string();
 }
 
+void copyExtendedAttributes(const std::string& from, int to)
+{
+    const ssize_t listSize = ::listxattr(from.c_str(), nullptr, 0);
+    if (listSize <= 0) return;
+    std::string names(static_cast<std::size_t>(listSize), '\0');
+    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+    if (got <= 0) return;
+    names.resize(static_cast<std::size_t>(got));
+    for (std::size_t at = 0; at < names.size();) {
+        const char* name = names.c_str() + at;
+        at += std::strlen(name) + 1;
+        const ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (size < 0) continue;
+        std::string value(static_cast<std::size_t>(size), '\0');
+        const ssize_t read = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (read >= 0) ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(read), 0);
+    }
+}
+
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path)
@@ -102,6 +126,39 @@ std::optional<std::string> readWholeFile(const std::string& path)
     }
 }
 
+FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+FileLock::~FileLock()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<FileLock> lockForUpdate(const std::string& path)
+{
+    const auto target = resolveTarget(path);
+    if (!target) return std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    for (;;) {
+        FileLock lock;
+        lock.fd_ = ::open(target->c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (lock.fd_ < 0) {
+            if (errno == ENOENT) return FileLock(); // nothing to guard yet
+            return std::nullopt;
+        }
+        if (::flock(lock.fd_, LOCK_EX | LOCK_NB) == 0) {
+            // A save that finished meanwhile put a new file under the name;
+            // the lock must be on the file the name leads to now.
+            struct stat held {}, named {};
+            if (::fstat(lock.fd_, &held) == 0 && ::stat(target->c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+                held.st_ino == named.st_ino)
+                return lock;
+            continue;
+        }
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 bool replaceFileContents(const std::string& path, const std::string& bytes, const ReplaceSteps& steps)
 {
     const auto target = resolveTarget(path);
@@ -112,11 +169,9 @@ bool replaceFileContents(const std::string& path, const std::string& bytes, cons
     if (!exists && errno != ENOENT) return false;
     if (exists && (!S_ISREG(st.st_mode) || !isWritable(*target, st))) return false;
 
-    // A temporary file left by an interrupted earlier save is stale; anything
-    // else under that name (a folder, say) is not ours to remove.
-    const std::string temp = *target + ".tmp";
-    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) return false;
-    FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    // A name of its own for each save: two saves never meet in one file.
+    std::string temp = *target + ".XXXXXX";
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.ok()) return false;
 
     const auto fail = [&] {
@@ -125,11 +180,17 @@ bool replaceFileContents(const std::string& path, const std::string& bytes, cons
         return false;
     };
     if (exists) {
-        // Keep the original's permissions and, where allowed, its owner.
-        if (::fchmod(fd.get(), st.st_mode & 07777) != 0) return fail();
+        // Keep the original's owner where allowed, its permissions and its
+        // extended attributes (ACLs among them) where the system lets us.
         if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0) {
             // Only a privileged user may give the file away; ours is fine too.
         }
+        if (::fchmod(fd.get(), st.st_mode & 07777) != 0) return fail();
+        copyExtendedAttributes(*target, fd.get());
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail();
     }
     if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.close()) return fail();
     if (steps.beforeRename && !steps.beforeRename(temp)) return fail();

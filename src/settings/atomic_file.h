@@ -1,5 +1,6 @@
 #pragma once
 // Whole-file reading and all-or-nothing replacement of small text files.
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -21,8 +22,30 @@ struct ReplaceSteps {
     std::function<bool(const std::string& tempPath)> beforeRename;
 };
 
-// Writes `bytes` to "<path>.tmp" beside the file, flushes it to disk and
-// renames it over `path`. On any failure the temporary file is removed, the
+// An exclusive lock on the file a path leads to, held for a whole
+// read-modify-write, so that two saves never lose each other's keys.
+class FileLock {
+public:
+    FileLock() = default;
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&&) = delete;
+    ~FileLock();
+
+private:
+    friend std::optional<FileLock> lockForUpdate(const std::string& path);
+    int fd_ = -1;
+};
+
+// How long a save waits for another one to finish before it gives up.
+inline constexpr std::chrono::milliseconds kLockPatience{5000};
+
+// Locks the file `path` leads to (a missing file needs no lock); nullopt
+// when it cannot be opened or stays locked longer than kLockPatience.
+std::optional<FileLock> lockForUpdate(const std::string& path);
+
+// Writes `bytes` to a new file of its own beside the file (a unique name),
+// flushes it to disk and renames it over `path`. Owner (where permitted),
+// mode and extended attributes are carried over. On any failure the temporary file is removed, the
 // original stays untouched and the result is false. A read-only file is not
 // replaced. A symbolic link is followed, so the link itself stays.
 bool replaceFileContents(const std::string& path, const std::string& bytes, const ReplaceSteps& steps = {});

@@ -26,6 +26,8 @@ bool WriteProfileStrings(const std::string& path, std::string_view section, std:
                          const ReplaceSteps& steps)
 {
     try {
+        const auto lock = lockForUpdate(path);
+        if (!lock) return false;
         // Only a missing file starts empty; one that cannot be read must not
         // be replaced by a file that lacks its lines.
         auto bytes = readWholeFile(path);

@@ -176,6 +176,11 @@ std::string ProfileText::read(std::string_view section, std::string_view key, st
     return std::string(cutCp932(value, limit));
 }
 
+bool ProfileText::hasSection(std::string_view section) const
+{
+    return locate(bytes_, trimBlanks(section), {}).section.has_value();
+}
+
 bool ProfileText::write(std::string_view section, std::string_view key, std::string_view value)
 {
     section = trimBlanks(section);

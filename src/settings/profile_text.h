@@ -20,6 +20,9 @@ public:
     std::string read(std::string_view section, std::string_view key, std::string_view defaultValue,
                      std::size_t bufferSize = 1024) const;
 
+    // True when the file holds a header line of this section.
+    bool hasSection(std::string_view section) const;
+
     // Replaces the key's line, or adds it after the section's last key line,
     // or adds the section at the end. False, with nothing changed, for names
     // or values that cannot stand on one INI line.

@@ -92,6 +92,12 @@ bool ReadSettings(AnalysisParameters& params, const std::string& path, Toolkit& 
     return true;
 }
 
+bool IsUsableSettingsFile(const std::string& path)
+{
+    const auto bytes = readWholeFile(path);
+    return bytes && ProfileText(*bytes).hasSection(kSettingsSection);
+}
+
 void SaveSettings(AnalysisParameters& params, const std::string& path, Toolkit& toolkit, const ReplaceSteps& steps)
 {
     // The file is installed with the program and never created here.

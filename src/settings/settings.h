@@ -29,6 +29,10 @@ std::string CutAtNul(std::string_view text);
 // overflows (reported; the keys read before it keep their values).
 bool ReadSettings(AnalysisParameters& params, const std::string& path, Toolkit& toolkit);
 
+// True when the file is a regular file that can be read whole and holds the
+// section [Morvelan]: what an explicitly named settings file must be.
+bool IsUsableSettingsFile(const std::string& path);
+
 // Writes the eight numbers and the emptied USER_ID, PASSWORD and PASSWORD_ENC
 // into an existing, non-empty settings file, all at once. Never creates the
 // file; tells the user when nothing could be saved.

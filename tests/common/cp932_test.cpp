@@ -8,7 +8,7 @@ using namespace morvelan;
 
 namespace {
 
-const std::string kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+const std::string kBad = "\xEF\xBF\xBD"; // U+FFFD
 
 std::string repeat(const std::string& s, int n)
 {
@@ -19,61 +19,36 @@ std::string repeat(const std::string& s, int n)
 
 } // namespace
 
-TEST(Cp932, FullwidthTildeIsByte8160BothWays)
+TEST(Cp932, DecodesAndEncodesBothWays)
 {
-    EXPECT_EQ(encodeCp932("～"), "\x81\x60");
-    EXPECT_EQ(decodeCp932("\x81\x60"), "～");
-    EXPECT_EQ(encodeCp932("300～700"), "300\x81\x60" "700");
+    const std::pair<std::string, std::string> pairs[] = {
+        {"～", "\x81\x60"}, // the header's fullwidth tilde
+        {"入力ファイル", "\x93\xFC\x97\xCD\x83\x74\x83\x40\x83\x43\x83\x8B"},
+        {"ｱ", "\xB1"}, // half-width katakana is one byte
+        {std::string("a\0入", 5), std::string("a\0\x93\xFC", 4)},
+        {repeat("入", 3000), repeat("\x93\xFC", 3000)}, // longer than any conversion buffer
+    };
+    for (const auto& [utf8, cp932] : pairs) {
+        EXPECT_EQ(encodeCp932(utf8), cp932);
+        EXPECT_EQ(decodeCp932(cp932), utf8);
+    }
 }
 
-TEST(Cp932, JapaneseTextRoundTrips)
+TEST(Cp932, EachUndecodableByteIsOneReplacementCharacter)
 {
-    EXPECT_EQ(encodeCp932("入力ファイル"), "\x93\xFC\x97\xCD\x83\x74\x83\x40\x83\x43\x83\x8B");
-    EXPECT_EQ(decodeCp932("\x93\xFC\x97\xCD\x83\x74\x83\x40\x83\x43\x83\x8B"), "入力ファイル");
-    // Half-width katakana is one byte.
-    EXPECT_EQ(decodeCp932("\xB1"), "ｱ");
-    EXPECT_EQ(encodeCp932("ｱ"), "\xB1");
-}
-
-TEST(Cp932, AsciiAndNulPassThrough)
-{
-    const std::string withNul("a\0b", 3);
-    EXPECT_EQ(decodeCp932(withNul), withNul);
-    EXPECT_EQ(encodeCp932(withNul), withNul);
-    const std::string nulThenKanji("\0\x93\xFC", 3);
-    EXPECT_EQ(decodeCp932(nulThenKanji), std::string("\0", 1) + "入");
-    EXPECT_EQ(decodeCp932(""), "");
-}
-
-TEST(Cp932, EachUndecodableByteBecomesOneReplacementCharacter)
-{
-    // A lead byte followed by a byte that cannot trail it: the lead alone is
-    // bad, the next byte is read on its own.
-    EXPECT_EQ(decodeCp932("\x81\x20"), kReplacement + " ");
-    EXPECT_EQ(decodeCp932("\x81\x7F"), kReplacement + "\x7F");
-    // A lead byte cut off by the end of the text.
-    EXPECT_EQ(decodeCp932("a\x81"), "a" + kReplacement);
-    // Between valid characters, the positions stay in step.
-    EXPECT_EQ(decodeCp932("A\x93\xFC\x81\x20" "B"), "A入" + kReplacement + " B");
-    EXPECT_EQ(decodeCp932("\x81\x81\x81"), "\xEF\xBC\x9D" + kReplacement); // 0x8181 is "＝"
-}
-
-TEST(Cp932, LongTextConvertsWhole)
-{
-    // Longer than any internal conversion buffer, in both directions.
-    const std::string kanji = repeat("入", 3000);
-    const std::string bytes = repeat("\x93\xFC", 3000);
-    EXPECT_EQ(decodeCp932(bytes), kanji);
-    EXPECT_EQ(encodeCp932(kanji), bytes);
-    EXPECT_EQ(decodeCp932(bytes + "\x81"), kanji + kReplacement);
-    EXPECT_EQ(encodeCp932(kanji + "é"), bytes + "?");
+    // A lead byte that cannot lead what follows is bad alone; the next byte
+    // is read on its own, so positions stay in step.
+    EXPECT_EQ(decodeCp932("\x81\x20"), kBad + " ");
+    EXPECT_EQ(decodeCp932("a\x81"), "a" + kBad);
+    EXPECT_EQ(decodeCp932("A\x93\xFC\x81\x20" "B"), "A入" + kBad + " B");
+    EXPECT_EQ(decodeCp932("\x81\x81\x81"), "\xEF\xBC\x9D" + kBad); // 0x8181 is "＝"
+    EXPECT_EQ(decodeCp932(repeat("\x93\xFC", 3000) + "\x81"), repeat("入", 3000) + kBad);
 }
 
 TEST(Cp932, UnencodableCharacterBecomesQuestionMark)
 {
-    EXPECT_EQ(encodeCp932("é"), "?");
     EXPECT_EQ(encodeCp932("a😀b"), "a?b");
     EXPECT_EQ(encodeCp932("入é力"), "\x93\xFC?\x97\xCD");
-    // Bytes that are not UTF-8 at all cannot be encoded either.
-    EXPECT_EQ(encodeCp932("\xFF" "a"), "?a");
+    EXPECT_EQ(encodeCp932("\xFF" "a"), "?a"); // not UTF-8 at all
+    EXPECT_EQ(encodeCp932(repeat("入", 3000) + "é"), repeat("\x93\xFC", 3000) + "?");
 }

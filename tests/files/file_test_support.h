@@ -71,11 +71,6 @@ inline std::vector<RecordedMessage> hexconvBoxes(const std::string& argument, st
     return std::vector<RecordedMessage>(count, errorBox("Error in hexconv(" + argument + ")"));
 }
 
-inline void append(std::vector<RecordedMessage>& to, const std::vector<RecordedMessage>& more)
-{
-    to.insert(to.end(), more.begin(), more.end());
-}
-
 // Lowers the size a file of this process may reach, so that writes past it
 // fail with EFBIG (the signal that would end the process is ignored). Works
 // for root too, unlike permission tricks.

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sys/stat.h>
 #include <memory>
 
 using namespace morvelan;
@@ -75,21 +76,9 @@ protected:
 
 } // namespace
 
-TEST(ResultRow, WorkedExample)
-{
-    std::string row;
-    appendResultRow(row, 500, 37, "0100011101000111", "4747", 12);
-    EXPECT_EQ(row, " 500" + spaces(10) + "  37" + spaces(10) + "0100011101000111(4747)" + spaces(6) + "   12" + kCrLf);
-    // Columns 1-4, 15-18, 29-50 and 57-61.
-    EXPECT_EQ(row.substr(0, 4), " 500");
-    EXPECT_EQ(row.substr(14, 4), "  37");
-    EXPECT_EQ(row.substr(28, 22), "0100011101000111(4747)");
-    EXPECT_EQ(row.substr(56, 5), "   12");
-}
-
 TEST(ResultRow, FourthFieldStartsAtTheNextZoneAfterTheThird)
 {
-    // Pattern width -> first column of field 4.
+    // Pattern width -> first column of field 4; 32 bits end exactly at a zone end.
     const std::map<int, std::size_t> column = {{4, 43},  {8, 43},  {12, 57}, {16, 57}, {20, 57}, {24, 71},
                                                {28, 71}, {32, 71}, {36, 85}, {40, 85}, {44, 99}, {48, 99},
                                                {52, 99}, {56, 113}, {60, 113}, {64, 113}};
@@ -97,75 +86,28 @@ TEST(ResultRow, FourthFieldStartsAtTheNextZoneAfterTheThird)
         const std::string pattern = repeat("1010", static_cast<std::size_t>(width / 4));
         const std::string hex(static_cast<std::size_t>(width / 4), 'A');
         const std::string third = pattern + "(" + hex + ")";
-        std::string row;
-        appendResultRow(row, 100, 1, pattern, hex, 9);
-        EXPECT_EQ(row, " 100" + spaces(10) + "   1" + spaces(10) + third + spaces(fourth - 29 - third.size()) +
-                           "    9" + kCrLf)
+        std::string row = "x";
+        appendResultRow(row, 500, 37, pattern, hex, 12);
+        EXPECT_EQ(row, "x 500" + spaces(10) + "  37" + spaces(10) + third + spaces(fourth - 29 - third.size()) +
+                           "   12" + kCrLf)
             << width;
     }
-}
-
-TEST(ResultRow, ThirtyTwoBitPatternEndsAtAZoneEnd)
-{
-    // Field 3 fills columns 29 to 70; field 4 follows directly in column 71.
     std::string row;
-    appendResultRow(row, 2000, 1999, "11111111000000001111111100000000", "FF00FF00", 20);
-    EXPECT_EQ(row, "2000" + spaces(10) + "1999" + spaces(10) + "11111111000000001111111100000000(FF00FF00)" +
-                       "   20" + kCrLf);
-}
-
-TEST(ResultRow, LargeNumbersKeepTheirLastDigits)
-{
-    std::string row;
-    appendResultRow(row, 12345, 10005, "0000", "0", 123456);
+    appendResultRow(row, 12345, 10005, "0000", "0", 123456); // the last digits stay
     EXPECT_EQ(row, "2345" + spaces(10) + "0005" + spaces(10) + "0000(0)" + spaces(7) + "23456" + kCrLf);
-}
-
-TEST(ResultRow, EmptyHexTextKeepsTheLayout)
-{
-    std::string row;
-    appendResultRow(row, 100, 0, "101", "", 2);
-    EXPECT_EQ(row, " 100" + spaces(10) + "   0" + spaces(10) + "101()" + spaces(9) + "    2" + kCrLf);
-}
-
-TEST(ResultRow, RowsAppend)
-{
-    std::string rows = "x";
-    appendResultRow(rows, 100, 0, "0000", "0", 5);
-    appendResultRow(rows, 100, 1, "0000", "0", 6);
-    const std::string one = " 100" + spaces(10) + "   0" + spaces(10) + "0000(0)" + spaces(7) + "    5" + kCrLf;
-    const std::string two = " 100" + spaces(10) + "   1" + spaces(10) + "0000(0)" + spaces(7) + "    6" + kCrLf;
-    EXPECT_EQ(rows, "x" + one + two);
 }
 
 TEST_F(OpenRunFilesTest, WritesTheEighteenHeaderLinesInCp932)
 {
-    ASSERT_TRUE(open());
-    EXPECT_TRUE(tk.messages.empty());
-    EXPECT_TRUE(session->files.input.isOpen());
-    EXPECT_TRUE(session->files.result.isOpen());
-    // The header is in the file as soon as the files are open.
-    EXPECT_EQ(readBytes(session->resultPath), expectedHeader(session->inputPath, session->resultPath, false));
-    EXPECT_TRUE(session->files.closeBoth());
-    EXPECT_EQ(readBytes(session->resultPath), expectedHeader(session->inputPath, session->resultPath, false));
-}
-
-TEST_F(OpenRunFilesTest, ExclusionsOffChangesOnlyLineEleven)
-{
-    session->options.skipExclusions = true;
-    ASSERT_TRUE(open());
-    session->files.closeBoth();
-    EXPECT_EQ(readBytes(session->resultPath), expectedHeader(session->inputPath, session->resultPath, true));
-}
-
-TEST_F(OpenRunFilesTest, HeaderHoldsThePathsAsGiven)
-{
-    const ScopedCwd cwd(dir.path());
-    session->inputPath = "./in.txt";
-    session->resultPath = "Rin.txt";
-    ASSERT_TRUE(open());
-    session->files.closeBoth();
-    EXPECT_EQ(readBytes(dir.file("Rin.txt")), expectedHeader("./in.txt", "Rin.txt", false));
+    for (const bool exclusionsOff : {false, true}) {
+        session->options.skipExclusions = exclusionsOff;
+        ASSERT_TRUE(open());
+        EXPECT_TRUE(tk.messages.empty());
+        EXPECT_TRUE(session->files.input.isOpen());
+        // The header is in the file as soon as the files are open.
+        EXPECT_EQ(readBytes(session->resultPath), expectedHeader(session->inputPath, session->resultPath, exclusionsOff));
+        EXPECT_TRUE(session->files.closeBoth());
+    }
 }
 
 TEST_F(OpenRunFilesTest, PathCharactersAreWrittenInCp932OrAsQuestionMarks)
@@ -179,18 +121,6 @@ TEST_F(OpenRunFilesTest, PathCharactersAreWrittenInCp932OrAsQuestionMarks)
                                                              folder + "R" + hx("93FC 97CD") + "?.txt", false));
 }
 
-TEST_F(OpenRunFilesTest, NegativeAndExtremeNumbersArePlainDecimal)
-{
-    session->params.START_SYNC_INTERVAL = -5;
-    session->params.END_SYNC_INTERVAL = INT32_MAX;
-    session->params.BUF_SIZE = INT32_MIN;
-    ASSERT_TRUE(open());
-    session->files.closeBoth();
-    const std::string bytes = readBytes(session->resultPath);
-    EXPECT_NE(bytes.find(" : -5" + hx("8160") + "2147483647\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find(" : -2147483648\r\n"), std::string::npos);
-}
-
 TEST_F(OpenRunFilesTest, MissingOrEmptyInputOpensNothingAndTouchesNoResultFile)
 {
     dir.write("Rin.txt", "earlier result");
@@ -201,61 +131,61 @@ TEST_F(OpenRunFilesTest, MissingOrEmptyInputOpensNothingAndTouchesNoResultFile)
         EXPECT_FALSE(open()) << input;
         EXPECT_TRUE(tk.messages.empty());
         EXPECT_FALSE(session->files.input.isOpen());
-        EXPECT_FALSE(session->files.result.isOpen());
         EXPECT_EQ(readBytes(session->resultPath), "earlier result");
     }
 }
 
-TEST_F(OpenRunFilesTest, InputThatCannotBeOpenedIsReported)
+// Result files that cannot be used: one message naming the file, nothing
+// opened, and whatever was there stays.
+TEST_F(OpenRunFilesTest, UnusableResultFileIsReportedByName)
 {
-    // The check trims the path and finds the file; opening the untrimmed path fails.
-    session->inputPath = " " + session->inputPath;
-    EXPECT_FALSE(open());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("入力ファイルを開けません：" + session->inputPath)});
-    EXPECT_FALSE(session->files.result.isOpen());
-    EXPECT_FALSE(std::filesystem::exists(session->resultPath));
+    ResultFile other; // another run holding the file
+    const std::string locked = dir.write("Rlocked.txt", "the other run's rows\r\n");
+    ASSERT_TRUE(other.open(locked));
+    ASSERT_TRUE(other.writeBytes("the other run's rows\r\n"));
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path, message;
+    } cases[] = {
+        {dir.file("no-such-folder/R.txt"), "出力ファイルを作成できません："},
+        {locked, "出力ファイルは他の処理が使用中です："},
+        {fifo, "通常のファイルではないため処理できません："}, // no reader: must not wait for one
+        {dir.path().string(), "通常のファイルではないため処理できません："},
+        {"/dev/full", "通常のファイルではないため処理できません："},
+        {session->inputPath, "出力ファイルが入力ファイルと同じため処理できません："},
+    };
+    for (const auto& c : cases) {
+        tk.messages.clear();
+        session->resultPath = c.path;
+        EXPECT_FALSE(open()) << c.path;
+        EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox(c.message + c.path)});
+        EXPECT_FALSE(session->files.input.isOpen());
+        EXPECT_FALSE(session->files.result.isOpen());
+    }
+    EXPECT_EQ(readBytes(locked), "the other run's rows\r\n");
+    EXPECT_EQ(readBytes(session->inputPath), "xxTDM\r\n");
+    other.close();
+    session->resultPath = locked; // free again
+    EXPECT_TRUE(open());
 }
 
-TEST_F(OpenRunFilesTest, ResultFileInAMissingFolderIsReportedOnce)
+TEST(ResultFile, FailedWriteLeavesWholeRowsOnly)
 {
-    session->resultPath = dir.file("no-such-folder/Rin.txt");
-    EXPECT_FALSE(open());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルを作成できません：" + session->resultPath)});
-    EXPECT_FALSE(session->files.input.isOpen());
-    EXPECT_FALSE(session->files.result.isOpen());
-}
-
-TEST_F(OpenRunFilesTest, HeaderThatCannotBeWrittenIsReported)
-{
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    session->resultPath = "/dev/full";
-    EXPECT_FALSE(open());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルに書き込めません：/dev/full")});
-    EXPECT_FALSE(session->files.input.isOpen());
-    EXPECT_FALSE(session->files.result.isOpen());
-}
-
-TEST_F(OpenRunFilesTest, OpeningAgainReplacesTheResultFile)
-{
-    dir.write("Rin.txt", std::string(5000, '#'));
-    ASSERT_TRUE(open());
-    session->files.closeBoth();
-    session->params.THRESHOLD = 7;
-    ASSERT_TRUE(open());
-    session->files.closeBoth();
-    const std::string bytes = readBytes(session->resultPath);
-    EXPECT_EQ(bytes.find('#'), std::string::npos);
-    EXPECT_NE(bytes.find("   : 7\r\n"), std::string::npos);
-    EXPECT_EQ(bytes.find("   : 10\r\n"), std::string::npos);
-}
-
-TEST(ResultFile, CloseReportsDataThatCouldNotBeWritten)
-{
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
     ResultFile file;
-    ASSERT_TRUE(file.open("/dev/full"));
-    file.writeLine("buffered, lost when flushed");
+    ASSERT_TRUE(file.open(dir.file("R.txt")));
+    std::string row;
+    appendResultRow(row, 512, 36, "10110101110000100111", "B5C27", 20);
+    {
+        const FileSizeLimit limit(1000); // ends in the middle of a row
+        while (file.writeBytes(row + row)) {
+        }
+    }
+    EXPECT_FALSE(file.writeBytes(row)); // a failed file takes no more rows
     EXPECT_FALSE(file.close());
-    EXPECT_FALSE(file.isOpen());
+    const std::string bytes = readBytes(dir.file("R.txt"));
+    EXPECT_EQ(bytes.size() % (2 * row.size()), 0u);
+    EXPECT_GT(bytes.size(), 0u);
     EXPECT_TRUE(file.close()); // closing again does nothing
 }

@@ -5,7 +5,6 @@
 #include "engine/session.h"
 #include "files/file_test_support.h"
 #include "files/result_file.h"
-#include "support/permission_checks.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -13,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace morvelan;
 using namespace morvelan::testing;
@@ -21,7 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTemp = "$$MORVELAN.TMP";
+const std::string kOldTemp = "$$MORVELAN.TMP";
+
+// The LF copies a run left in the working folder.
+int lfCopiesLeft()
+{
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(".")) n += e.path().filename().string().rfind("$$MORVELAN.", 0) == 0;
+    return n;
+}
 
 // 160 digits of 25-digit (100-bit) frames: the sync digits, then zeros.
 std::string dataDigits(const std::string& sync)
@@ -102,115 +110,117 @@ TEST_F(RunAnalysisTest, SuccessfulRunWritesHeaderAndRowsAndClosesBoth)
     EXPECT_EQ(session->foundCount, 100);
     EXPECT_EQ(view.lines, 100);
     expectReportedRows(resultLines(), "0100011101000111(4747)");
-    EXPECT_FALSE(fs::exists(kTemp));
 }
 
-TEST_F(RunAnalysisTest, RefusedHeaderLeavesTheHeaderOnly)
+TEST_F(RunAnalysisTest, FrameRoundsZeroRunsAndNegativeIsRefused)
 {
-    dir.write("in.txt", inputFile("xxtdm", "4747", "\r\n"));
-    EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("この入力ファイルは処理できません。")});
-    EXPECT_TRUE(filesClosed());
-    const auto lines = resultLines();
-    ASSERT_EQ(lines.size(), 18u);
-    EXPECT_EQ(lines[17], ";Interval,     Idx,         Bit(SYNC), Value(Count)");
-    const std::string bytes = readBytes(session->resultPath);
-    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-}
-
-TEST_F(RunAnalysisTest, LfOptionReadsTheCopyAndDeletesItAfterSuccess)
-{
-    dir.write("in.txt", inputFile("xxTDM", "4747", "\n"));
-    session->options.lfInput = true;
+    session->params.FRAME_ROUNDS = 0;
     EXPECT_TRUE(run());
     EXPECT_TRUE(tk.messages.empty());
-    EXPECT_FALSE(fs::exists(kTemp));
-    const auto lines = resultLines();
-    expectReportedRows(lines, "0100011101000111(4747)");
-    // Header line 2 names the chosen input, not the copy.
-    EXPECT_EQ(lines[1].substr(lines[1].size() - session->inputPath.size()), session->inputPath);
-    EXPECT_EQ(readBytes(session->resultPath).find(kTemp), std::string::npos);
-}
-
-TEST_F(RunAnalysisTest, LfOptionKeepsTheCopyAfterAFailedRun)
-{
-    const std::string input = inputFile("xxtdm", "4747", "\n");
-    dir.write("in.txt", input);
-    session->options.lfInput = true;
+    EXPECT_EQ(resultLines().size(), 18u); // frame 1 alone never recurs
+    session->params.FRAME_ROUNDS = -1;
     EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("この入力ファイルは処理できません。")});
-    ASSERT_TRUE(fs::exists(kTemp));
-    EXPECT_EQ(readBytes(kTemp), inputFile("xxtdm", "4747", "\r\n"));
+    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox(std::string(kMsgFrameRounds))});
 }
 
-TEST_F(RunAnalysisTest, EachLfRunConvertsTheInputAfresh)
+TEST_F(RunAnalysisTest, LfRunReadsAPrivateCopyAndLeavesNothingBehind)
 {
+    // A link planted under the old fixed name is neither followed nor removed.
+    const std::string victim = dir.write("victim.txt", "another user's file");
+    fs::create_symlink(victim, kOldTemp);
     session->options.lfInput = true;
+    for (const std::string header : {"xxTDM", "xxtdm"}) { // a successful and a failed run
+        dir.write("in.txt", inputFile(header, "4747", "\n"));
+        std::string copy;
+        session->files.lfCopy.steps.afterCreate = [&](const std::string& path) {
+            copy = path;
+            struct stat st {};
+            ::lstat(path.c_str(), &st);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+        };
+        EXPECT_EQ(run(), header == "xxTDM");
+        session->files.closeBoth();
+        EXPECT_EQ(copy.rfind("$$MORVELAN.", 0), 0u);
+        EXPECT_NE(copy, kOldTemp);
+        EXPECT_EQ(lfCopiesLeft(), 1) << "only the planted link";
+    }
+    EXPECT_EQ(readBytes(victim), "another user's file");
+    // Header line 2 names the chosen input; the rows come from the converted copy.
     dir.write("in.txt", inputFile("xxTDM", "4747", "\n"));
     ASSERT_TRUE(run());
-    dir.write("in.txt", inputFile("xxTDM", "FFFF", "\n"));
-    session->foundCount = 0;
-    EXPECT_TRUE(run());
-    EXPECT_TRUE(tk.messages.empty());
-    EXPECT_FALSE(fs::exists(kTemp));
     const auto lines = resultLines();
-    ASSERT_GT(lines.size(), 18u);
-    EXPECT_EQ(lines[18], " 100" + spaces(10) + "   0" + spaces(10) + "1111111111111111(FFFF)" + spaces(6) + "    6");
-}
-
-TEST_F(RunAnalysisTest, CrLfInputWithLfOptionGetsAnEmptyLineAfterEachLine)
-{
-    // Each CR LF becomes CR CR LF: an empty line follows every line, and each
-    // one that is not last is 80 bad digits.
-    session->options.lfInput = true;
+    expectReportedRows(lines, "0100011101000111(4747)");
+    EXPECT_EQ(lines[1].substr(lines[1].size() - session->inputPath.size()), session->inputPath);
+    // CR LF lines converted anyway gain an empty line each: 80 bad digits.
     session->options.skipHeaderCheck = true;
+    tk.messages.clear();
     dir.write("in.txt", "header\r\n" + std::string(80, '0') + "\r\n" + std::string(80, '0') + "\r\n");
     EXPECT_TRUE(run());
     EXPECT_EQ(tk.messages, hexconvBoxes("", 2 * 80));
 }
 
-TEST_F(RunAnalysisTest, MissingInputOpensNothingAndKeepsTheEarlierResult)
+TEST_F(RunAnalysisTest, TwoLfRunsInOneFolderUseTwoCopies)
+{
+    Session other;
+    other.params = session->params;
+    other.options.lfInput = session->options.lfInput = true;
+    other.inputPath = dir.write("other.txt", inputFile("xxTDM", "FFFF", "\n"));
+    other.resultPath = dir.file("Rother.txt");
+    dir.write("in.txt", inputFile("xxTDM", "4747", "\n"));
+    // The other run converts its input while this one is between steps.
+    session->files.lfCopy.steps.afterCreate = [&](const std::string&) {
+        ASSERT_TRUE(RunAnalysis(other, tk, view));
+    };
+    ASSERT_TRUE(run());
+    expectReportedRows(resultLines(), "0100011101000111(4747)");
+    EXPECT_EQ(splitCrLf(readBytes(other.resultPath))[18],
+              " 100" + spaces(10) + "   0" + spaces(10) + "1111111111111111(FFFF)" + spaces(6) + "    6");
+}
+
+TEST_F(RunAnalysisTest, ResultFileThatIsTheLfCopyIsRefused)
+{
+    session->options.lfInput = true;
+    session->resultPath = dir.file("Rlink.txt");
+    session->files.lfCopy.steps.afterCreate = [&](const std::string& copy) {
+        fs::create_symlink(fs::absolute(copy), session->resultPath);
+    };
+    EXPECT_FALSE(run());
+    EXPECT_EQ(tk.messages,
+              std::vector<RecordedMessage>{errorBox("出力ファイルが入力ファイルと同じため処理できません：" +
+                                                    session->resultPath)});
+    EXPECT_TRUE(filesClosed());
+    EXPECT_EQ(lfCopiesLeft(), 0);
+}
+
+TEST_F(RunAnalysisTest, FailedCloseOfTheLfCopyFailsTheRun)
 {
     dir.write("Rin.txt", "earlier result");
-    session->inputPath = dir.file("missing.txt");
     session->options.lfInput = true;
+    std::string copy;
+    session->files.lfCopy.steps.afterCreate = [&](const std::string& path) { copy = dir.file(path); };
+    session->files.lfCopy.steps.closeCopy = [](int fd) {
+        ::close(fd);
+        return -1;
+    };
     EXPECT_FALSE(run());
-    EXPECT_TRUE(tk.messages.empty());
-    EXPECT_TRUE(filesClosed());
+    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("一時ファイルに書き込めません：" + copy)});
+    EXPECT_EQ(lfCopiesLeft(), 0);
     EXPECT_EQ(readBytes(session->resultPath), "earlier result");
-    EXPECT_FALSE(fs::exists(kTemp));
 }
 
-TEST_F(RunAnalysisTest, ResultFileInAMissingFolderFailsWithOneMessage)
+TEST_F(RunAnalysisTest, AbortWhileConvertingEndsTheRunSilently)
 {
-    session->resultPath = dir.file("no-such-folder/Rin.txt");
+    session->inputPath = dir.write("big.txt", "xxTDM\n" + repeat(std::string(80, '0') + "\n", 400000));
+    session->options.lfInput = true;
+    tk.onYield = [&](int) { session->abortFlag = true; };
     EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルを作成できません：" + session->resultPath)});
-    EXPECT_TRUE(filesClosed());
-    EXPECT_EQ(session->foundCount, 0);
-}
-
-TEST_F(RunAnalysisTest, InputThatPassesTheCheckButCannotBeOpenedFails)
-{
-    session->inputPath += " ";
-    EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("入力ファイルを開けません：" + session->inputPath)});
-    EXPECT_TRUE(filesClosed());
+    EXPECT_GE(tk.yields, 1); // the conversion yields on its own
+    EXPECT_TRUE(tk.messages.empty());
+    EXPECT_EQ(lfCopiesLeft(), 0);
     EXPECT_FALSE(fs::exists(session->resultPath));
 }
 
-TEST_F(RunAnalysisTest, UnwritableWorkingFolderFailsTheLfRun)
-{
-    dir.write("Rin.txt", "earlier result");
-    fs::create_directory(kTemp); // the copy cannot be created under this name
-    session->options.lfInput = true;
-    EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("一時ファイルを作成できません：" + dir.file(kTemp))});
-    EXPECT_TRUE(fs::is_directory(kTemp));
-    EXPECT_EQ(readBytes(session->resultPath), "earlier result");
-}
-
-TEST_F(RunAnalysisTest, FailedRowWriteIsNotSuccess)
+TEST_F(RunAnalysisTest, FailedRowWriteEndsTheRunWithWholeRows)
 {
     constexpr rlim_t kLimit = 1500; // room for the header and a few rows only
     bool ok = true;
@@ -221,44 +231,12 @@ TEST_F(RunAnalysisTest, FailedRowWriteIsNotSuccess)
     EXPECT_FALSE(ok);
     EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルに書き込めません：" + session->resultPath)});
     session->files.closeBoth(); // the Run command's part after a failed run
-    // The header and the rows before the failure stay.
+    const std::string bytes = readBytes(session->resultPath);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     const auto lines = resultLines();
     ASSERT_GT(lines.size(), 19u);
-    EXPECT_EQ(lines[17], ";Interval,     Idx,         Bit(SYNC), Value(Count)");
+    EXPECT_EQ(lines.back().size(), lines[18].size());
     EXPECT_EQ(lines[18], " 100" + spaces(10) + "   0" + spaces(10) + "0100011101000111(4747)" + spaces(6) + "    6");
-    EXPECT_LE(fs::file_size(session->resultPath), kLimit);
-}
-
-TEST_F(RunAnalysisTest, WriteFailureWhenClosingIsNotSuccess)
-{
-    // Twenty short rows stay buffered until the file is closed, and only
-    // then meet the size limit.
-    session->params.START_SYNC_INTERVAL = 20;
-    session->params.END_SYNC_INTERVAL = 20;
-    dir.write("in.txt", "xxTDM\r\n" + repeat("47470", 16) + "\r\n" + repeat("47470", 16) + "\r\nlast");
-    constexpr rlim_t kLimit = 900;
-    bool ok = true;
-    {
-        const FileSizeLimit limit(kLimit);
-        ok = run();
-    }
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルに書き込めません：" + session->resultPath)});
-    EXPECT_TRUE(filesClosed());
-    EXPECT_EQ(session->foundCount, 20);
-    const auto lines = resultLines();
-    ASSERT_GT(lines.size(), 18u);
-    EXPECT_EQ(lines[17], ";Interval,     Idx,         Bit(SYNC), Value(Count)");
-    EXPECT_LE(fs::file_size(session->resultPath), kLimit);
-}
-
-TEST_F(RunAnalysisTest, AbortFlagStopsTheRunAfterTheHeader)
-{
-    session->abortFlag = true;
-    EXPECT_FALSE(run());
-    EXPECT_TRUE(tk.messages.empty());
-    session->files.closeBoth(); // the Run command's part
-    EXPECT_EQ(resultLines().size(), 18u);
 }
 
 TEST_F(RunAnalysisTest, SyncWidthTheConversionCannotTakeIsRefusedBeforeAnyFile)
@@ -267,72 +245,5 @@ TEST_F(RunAnalysisTest, SyncWidthTheConversionCannotTakeIsRefusedBeforeAnyFile)
     session->params.SYNC_BIT_SIZE = 7;
     EXPECT_FALSE(run());
     EXPECT_EQ(tk.messages, (std::vector<RecordedMessage>{{std::string(kMsgSyncBitSize), "確認", Buttons::Ok}}));
-    EXPECT_TRUE(filesClosed());
-    EXPECT_EQ(readBytes(session->resultPath), "earlier result");
-}
-
-TEST_F(RunAnalysisTest, ResultFileThatIsTheInputIsRefusedAndTheInputKept)
-{
-    const std::string before = readBytes(session->inputPath);
-    session->resultPath = session->inputPath;
-    EXPECT_FALSE(run());
-    ASSERT_EQ(tk.messages.size(), 1u);
-    EXPECT_NE(tk.messages[0].text.find(session->inputPath), std::string::npos);
-    EXPECT_EQ(readBytes(session->inputPath), before);
-    EXPECT_TRUE(filesClosed());
-}
-
-TEST_F(RunAnalysisTest, LfInputNamedLikeTheTemporaryFileIsRefusedAndKept)
-{
-    session->inputPath = dir.write(kTemp, inputFile("xxTDM", "4747", "\n"));
-    const std::string before = readBytes(session->inputPath);
-    session->options.lfInput = true;
-    EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages.size(), 1u);
-    EXPECT_EQ(readBytes(session->inputPath), before);
-}
-
-TEST(ResultHeader, LineEndsInsidePathsDoNotSplitTheHeader)
-{
-    AnalysisParameters p;
-    const auto lines = ResultHeaderLines("/data/a\r\nb.txt", "/data/R\nb.txt", p, false);
-    ASSERT_EQ(lines.size(), 18u);
-    EXPECT_EQ(lines[1], "; 入力ファイル   : /data/a??b.txt");
-    EXPECT_EQ(lines[2], "; 出力ファイル   : /data/R?b.txt");
-}
-
-TEST_F(RunAnalysisTest, ReadOnlyResultFolderFailsWithOneMessageAndTheNextRunWorks)
-{
-    const std::string folder = dir.file("out");
-    fs::create_directory(folder);
-    session->resultPath = folder + "/Rin.txt";
-    {
-        const ScopedPermissionChecks permissions;
-        if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
-        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_FALSE(run());
-        fs::permissions(folder, fs::perms::owner_all);
-    }
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルを作成できません：" + session->resultPath)});
-    EXPECT_TRUE(filesClosed());
-
-    tk.messages.clear();
-    EXPECT_TRUE(run());
-    EXPECT_TRUE(tk.messages.empty());
-}
-
-TEST_F(RunAnalysisTest, ReadOnlyWorkingFolderFailsTheLfRunAndKeepsTheEarlierResult)
-{
-    dir.write("Rin.txt", "earlier result");
-    session->options.lfInput = true;
-    {
-        const ScopedPermissionChecks permissions;
-        if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
-        fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_FALSE(run());
-        fs::permissions(dir.path(), fs::perms::owner_all);
-    }
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("一時ファイルを作成できません：" + dir.file(kTemp))});
-    EXPECT_FALSE(fs::exists(kTemp));
     EXPECT_EQ(readBytes(session->resultPath), "earlier result");
 }

@@ -1,12 +1,14 @@
 #include "settings/profile.h"
 
-#include "support/temp_dir.h"
 #include "support/permission_checks.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace morvelan;
@@ -18,68 +20,84 @@ namespace {
 
 const std::string kIni = "; keep\r\n[Morvelan]\nA=1\r\n[Other]\rB=2";
 
-} // namespace
-
-TEST(ProfileFile, AbsentFileOrFolderGivesTheDefault)
+// Files in the folder other than the ones named: what a save left behind.
+int strayFiles(const TempDir& dir, std::size_t expected)
 {
-    TempDir dir;
-    EXPECT_EQ(ReadProfileString(dir.file("none.ini"), "Morvelan", "A", "dflt"), "dflt");
-    EXPECT_EQ(ReadProfileString(dir.path().string(), "Morvelan", "A", "dflt"), "dflt");
-    const std::string ini = dir.write("m.ini", kIni);
-    EXPECT_EQ(ReadProfileString(ini, "MORVELAN", "a", "dflt"), "1");
-    EXPECT_EQ(ReadProfileString(ini, "Other", "B", "dflt"), "2");
+    return static_cast<int>(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{})) -
+           static_cast<int>(expected);
 }
 
-TEST(ProfileFile, WriteKeepsOtherBytesAndPermissions)
+} // namespace
+
+TEST(ProfileFile, WriteKeepsOtherBytesModeAndExtendedAttributes)
 {
     TempDir dir;
     const std::string ini = dir.write("m.ini", kIni);
     ::chmod(ini.c_str(), 0640);
+    const bool xattrs = ::setxattr(ini.c_str(), "user.morvelan", "kept", 4, 0) == 0;
     ASSERT_TRUE(WriteProfileString(ini, "Morvelan", "A", "7"));
     ASSERT_TRUE(WriteProfileString(ini, "Other", "C", "8"));
     EXPECT_EQ(readBytes(ini), "; keep\r\n[Morvelan]\nA=7\r\n[Other]\rB=2\rC=8\r");
     struct stat st {};
     ASSERT_EQ(::stat(ini.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_FALSE(fs::exists(ini + ".tmp"));
-}
-
-TEST(ProfileFile, MissingFileIsCreatedLikeThePlatformDoes)
-{
-    TempDir dir;
-    ASSERT_TRUE(WriteProfileString(dir.file("new.ini"), "Morvelan", "A", "1"));
-    EXPECT_EQ(readBytes(dir.file("new.ini")), "[Morvelan]\r\nA=1\r\n");
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    char value[8] = {};
+    if (xattrs) {
+        EXPECT_EQ(::getxattr(ini.c_str(), "user.morvelan", value, sizeof value), 4);
+    }
+    EXPECT_STREQ(xattrs ? value : "kept", "kept");
+    EXPECT_EQ(strayFiles(dir, 1), 0);
 }
 
 TEST(ProfileFile, FailureBeforeRenameLeavesTheOldFileAndNoTemp)
 {
     TempDir dir;
     const std::string ini = dir.write("m.ini", kIni);
+    // Names an earlier save or another user may have left are not ours.
+    dir.write("m.ini.tmp", "stale");
+    fs::create_symlink(dir.file("victim"), ini + ".XXXXXX");
     std::string tempSeen;
     ReplaceSteps breakBeforeRename;
     breakBeforeRename.beforeRename = [&](const std::string& temp) {
         tempSeen = readBytes(temp);
+        struct stat st {};
+        ::lstat(temp.c_str(), &st);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
         return false;
     };
     EXPECT_FALSE(WriteProfileString(ini, "Morvelan", "A", "9", breakBeforeRename));
     EXPECT_EQ(tempSeen, "; keep\r\n[Morvelan]\nA=9\r\n[Other]\rB=2"); // written in full, then dropped
     EXPECT_EQ(readBytes(ini), kIni);
-    EXPECT_FALSE(fs::exists(ini + ".tmp"));
+    EXPECT_EQ(strayFiles(dir, 3), 0);
+    EXPECT_FALSE(fs::exists(dir.file("victim")));
+    ASSERT_TRUE(WriteProfileString(ini, "Morvelan", "A", "2"));
+    EXPECT_EQ(readBytes(ini + ".tmp"), "stale");
 }
 
-TEST(ProfileFile, StaleTempIsReplacedButAFolderInItsPlaceIsNot)
+TEST(ProfileFile, TwoProcessesSavingAtOnceLoseNothing)
 {
     TempDir dir;
-    const std::string ini = dir.write("m.ini", kIni);
-    dir.write("m.ini.tmp", "stale");
-    ASSERT_TRUE(WriteProfileString(ini, "Morvelan", "A", "2"));
-    EXPECT_FALSE(fs::exists(ini + ".tmp"));
-
-    const std::string written = readBytes(ini);
-    fs::create_directory(ini + ".tmp");
-    EXPECT_FALSE(WriteProfileString(ini, "Morvelan", "A", "3"));
-    EXPECT_EQ(readBytes(ini), written);
-    EXPECT_TRUE(fs::is_directory(ini + ".tmp"));
+    const std::string ini = dir.write("m.ini", "[Morvelan]\r\n");
+    constexpr int kSaves = 60;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const std::string key = child == 0 ? "CHILD" : "PARENT";
+    int failures = 0;
+    for (int i = 1; i <= kSaves; ++i) {
+        failures += !WriteProfileString(ini, "Morvelan", key + std::to_string(i), std::to_string(i));
+        if (fs::file_size(ini) == 0) ++failures; // never a short file
+    }
+    if (child == 0) ::_exit(failures);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int i = 1; i <= kSaves; ++i) {
+        EXPECT_EQ(ReadProfileString(ini, "Morvelan", "PARENT" + std::to_string(i), ""), std::to_string(i));
+        EXPECT_EQ(ReadProfileString(ini, "Morvelan", "CHILD" + std::to_string(i), ""), std::to_string(i));
+    }
+    EXPECT_EQ(strayFiles(dir, 1), 0);
 }
 
 TEST(ProfileFile, UnwritableTargetsFailAndStayIntact)
@@ -91,18 +109,8 @@ TEST(ProfileFile, UnwritableTargetsFailAndStayIntact)
     EXPECT_EQ(readBytes(ini), kIni);
     EXPECT_FALSE(WriteProfileString(dir.path().string(), "Morvelan", "A", "5"));
     EXPECT_FALSE(WriteProfileString(dir.file("no/such/folder.ini"), "Morvelan", "A", "5"));
-}
-
-TEST(ProfileFile, ReadOnlyFolderOrUnreadableFileFails)
-{
     const morvelan::testing::ScopedPermissionChecks permissions;
     if (!permissions.active()) GTEST_SKIP() << "cannot make permissions bind this process";
-    TempDir dir;
-    const std::string ini = dir.write("m.ini", kIni);
-    ::chmod(dir.path().c_str(), 0555);
-    EXPECT_FALSE(WriteProfileString(ini, "Morvelan", "A", "5"));
-    EXPECT_EQ(readBytes(ini), kIni);
-    ::chmod(dir.path().c_str(), 0755);
     ::chmod(ini.c_str(), 0200);
     EXPECT_EQ(ReadProfileString(ini, "Morvelan", "A", "dflt"), "dflt");
     EXPECT_FALSE(WriteProfileString(ini, "Morvelan", "A", "5")); // its other lines cannot be kept

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct RecordedMessage {
     Buttons buttons;
     bool operator==(const RecordedMessage&) const = default;
 };
+// A failing comparison names the text, not 72 bytes of memory.
+inline void PrintTo(const RecordedMessage& m, std::ostream* os) { *os << '"' << m.text << '"'; }
 
 class ScriptedToolkit : public Toolkit {
 public:

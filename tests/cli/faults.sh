@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The batch program under faults: signals, closed or full outputs, a second
+# run on one Result file, outputs that would overwrite inputs, deep folders.
+# Every run must end with whole rows and leave no LF copy behind.
+#   faults.sh CLI SAMPLE WORK CASE
+set -u
+cli=$1 sample=$2 work=$3/$4 case=$4
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+rows=(--start-interval 100 --end-interval 6000 --frames 200 --threshold 2 --allow-errors 15)
+long=(-q "${rows[@]}")
+fail() { echo "FAIL: $*"; cat err 2>/dev/null; exit 1; }
+# A Result file of 18 header lines and whole rows, every line CR LF.
+whole() {
+  local n; n=$(grep -c $'\r$' "$1")
+  [[ $n -ge 18 && $n -eq $(wc -l < "$1") && $(tail -c 2 "$1" | od -An -c | tr -d ' ') == '\r\n' ]] ||
+    fail "$1 is not header and whole rows"
+  [[ -z $(ls -A | grep -F '$$MORVELAN') ]] || fail "an LF copy was left behind"
+}
+expect() { # exit code, message pattern
+  [[ $code -eq $1 ]] || fail "exit code $code, expected $1"
+  grep -q -- "$2" err || fail "no message '$2'"
+}
+started() { for _ in $(seq 200); do [[ -s $1 ]] && return; sleep 0.05; done; }
+tr -d '\r' < "$sample" > lf.txt
+case $case in
+TERM | HUP | INT | KILL)
+  "$cli" "${long[@]}" --lf lf.txt -o R.txt 2>err &
+  pid=$!
+  started R.txt; sleep 0.3; kill -"$case" $pid; wait $pid; code=$?
+  [[ $case == KILL ]] || expect 1 "処理を中断しました。"
+  whole R.txt ;;
+empty_value)
+  "$cli" -q --frames "" "$sample" -o R.txt 2>err; code=$?
+  expect 2 "got ''"; [[ ! -e R.txt ]] || fail "the run started" ;;
+pipe)
+  "$cli" "${rows[@]}" "$sample" -o R.txt 2>err | head -1 >/dev/null; code=${PIPESTATUS[0]}
+  expect 1 "処理を中断しました。"; whole R.txt ;;
+file_size)
+  (ulimit -f 64; "$cli" "${long[@]}" --lf lf.txt -o R.txt 2>err); code=$?
+  expect 1 "出力ファイルに書き込めません：.*R.txt"; whole R.txt ;;
+stdout_full)
+  "$cli" --format csv "$sample" -o R.txt >/dev/full 2>err; code=$?
+  expect 1 "標準出力に書き込めません。" ;;
+second_run)
+  "$cli" "${long[@]}" "$sample" -o R.txt 2>err1 &
+  pid=$!
+  started R.txt; "$cli" "${long[@]}" "$sample" -o R.txt 2>err; code=$?
+  expect 1 "出力ファイルは他の処理が使用中です：.*R.txt"
+  kill -TERM $pid; wait $pid; whole R.txt
+  [[ $(grep -c '^; ' R.txt) -eq 16 && $(tr -d '\r\n ;0-9A-Za-z()～：:/._,-' < R.txt | wc -c) -lt 400 ]] ||
+    fail "the first run's file was mixed with another" ;;
+fifo)
+  mkfifo fifo; timeout 10 "$cli" -q "$sample" -o fifo 2>err; code=$?
+  expect 1 "通常のファイルではないため処理できません：.*fifo" ;;
+same_files)
+  printf '[Morvelan]\r\nTHRESHOLD=12\r\n' > m.ini; cp "$sample" in.txt; cp m.ini m.keep; cp in.txt in.keep
+  ln -s in.txt link.png; mkfifo fifo.png # never a system device: a faulty program would replace it
+  for args in "-o m.ini --settings m.ini" "--settings m.ini --raster 512:36 --raster-out m.ini" \
+    "--raster 512:36 --raster-out link.png" "--raster 512:36 --raster-out fifo.png"; do
+    # shellcheck disable=SC2086
+    "$cli" -q $args in.txt 2>err; code=$?
+    expect 2 "ません："
+  done
+  cmp -s m.ini m.keep && cmp -s in.txt in.keep && [[ -p fifo.png ]] || fail "a file was overwritten" ;;
+deep)
+  # A relative input in a folder whose absolute path is longer than PATH_MAX.
+  name=$(printf 'd%.0s' $(seq 200))
+  for _ in $(seq 24); do mkdir "$name" && cd "$name" || fail "mkdir"; done
+  cp "$sample" in.txt; "$cli" -q --start-interval 512 --end-interval 512 in.txt 2>err; code=$?
+  expect 0 "処理を終了しました。"; grep -q "^ 512 " Rin.txt || fail "no rows"; whole Rin.txt
+  cd "$work" && rm -rf "$name" ;;
+*) fail "unknown case $case" ;;
+esac
+echo "ok: $case"
