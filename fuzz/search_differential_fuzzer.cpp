@@ -6,6 +6,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "engine/session.h"
+#include "files/result_rows.h"
 #include "support/scripted_toolkit.h"
 
 #include <algorithm>
@@ -98,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LineCollector view;
     const std::string path = resultPath();
     if (!session.files.result.open(path)) return 0;
-    const bool ok = SearchSync(session, p, engineToolkit, view);
+    const bool ok = SearchIntoResultFile(session, p, engineToolkit, view);
     session.files.result.close();
 
     testing::ScriptedToolkit referenceToolkit;

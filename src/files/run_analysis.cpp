@@ -8,12 +8,13 @@
 #include "files/file_messages.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"
+#include "files/result_rows.h"
 
 #include <filesystem>
 
 namespace morvelan {
 
-bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
+bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const SearchSettings& search)
 {
     view.clearResults();
     const AnalysisParameters params = session.params;
@@ -31,7 +32,7 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
 
     if (!OpenRunFiles(session, params, toolkit)) return false;
     if (!ReadInputFile(session, toolkit)) return false;
-    if (!SearchSync(session, params, toolkit, view)) return false;
+    if (!SearchIntoResultFile(session, params, toolkit, view, search)) return false;
 
     session.files.input.close();
     const std::string resultPath = session.files.result.path();

@@ -9,6 +9,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "engine/session.h"
+#include "files/result_rows.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -385,7 +386,26 @@ std::optional<std::string> firstDifference(const char* what, const std::vector<T
     return s.str();
 }
 
-// Runs one case through both searches; the text of every difference, or empty.
+// Every way the search can compare candidates, with and without workers.
+struct SearchPath {
+    const char* name;
+    SearchSettings settings;
+};
+
+std::vector<SearchPath> searchPaths()
+{
+    std::vector<SearchPath> paths = {{"per-candidate", {1, SearchKernel::PerCandidate}},
+                                     {"words64", {1, SearchKernel::Words64}},
+                                     {"words64 3 threads", {3, SearchKernel::Words64}}};
+    if (isKernelAvailable(SearchKernel::Avx2)) {
+        paths.push_back({"avx2", {1, SearchKernel::Avx2}});
+        paths.push_back({"avx2 3 threads", {3, SearchKernel::Avx2}});
+    }
+    return paths;
+}
+
+// Runs one case through the reference and through every search path; the
+// text of every difference, or empty.
 std::string runCase(std::uint64_t seed, const std::string& resultPath)
 {
     auto session = std::make_unique<Session>();
@@ -393,31 +413,37 @@ std::string runCase(std::uint64_t seed, const std::string& resultPath)
 
     ScriptedToolkit referenceKit;
     const ReferenceResult expected = ReferenceSearchSync(session->bits, c.params, c.skipExclusions, referenceKit);
-
     session->params = c.params;
     session->options.skipExclusions = c.skipExclusions;
-    session->foundCount = 0;
-    if (!session->files.result.open(resultPath)) return "cannot open " + resultPath;
-    ScriptedToolkit kit;
-    CapturingView view;
-    const bool completed = SearchSync(*session, c.params, kit, view);
-    session->files.result.close();
 
     std::vector<std::string> problems;
-    const auto showText = [](const std::string& t) { return "\"" + escaped(t) + "\""; };
-    if (!completed) problems.push_back("SearchSync returned false");
-    if (auto d = firstDifference("result file rows", expected.rows, splitRows(readBytes(resultPath)), showText))
-        problems.push_back(*d);
-    if (auto d = firstDifference("window lines", expected.windowLines, view.lines, showText)) problems.push_back(*d);
-    if (auto d = firstDifference("messages", referenceKit.messages, kit.messages, messageText)) problems.push_back(*d);
-    if (session->foundCount != expected.found)
-        problems.push_back("Found count " + std::to_string(session->foundCount) + ", expected " +
-                           std::to_string(expected.found));
-    // The window repaints only while the search yields, so the count may be
-    // shown in steps; it never goes down and ends at the Found count.
-    if (view.foundCounts.empty() || view.foundCounts.back() != expected.found ||
-        !std::is_sorted(view.foundCounts.begin(), view.foundCounts.end()))
-        problems.push_back("shown Found counts do not rise to " + std::to_string(expected.found));
+    for (const SearchPath& path : searchPaths()) {
+        session->foundCount = 0;
+        if (!session->files.result.open(resultPath)) return "cannot open " + resultPath;
+        ScriptedToolkit kit;
+        CapturingView view;
+        const bool completed = SearchIntoResultFile(*session, c.params, kit, view, path.settings);
+        session->files.result.close();
+
+        const std::string on = std::string(" (") + path.name + ")";
+        const auto showText = [](const std::string& t) { return "\"" + escaped(t) + "\""; };
+        if (!completed) problems.push_back("SearchSync returned false" + on);
+        if (auto d = firstDifference("result file rows", expected.rows, splitRows(readBytes(resultPath)), showText))
+            problems.push_back(*d + on);
+        if (auto d = firstDifference("window lines", expected.windowLines, view.lines, showText))
+            problems.push_back(*d + on);
+        if (auto d = firstDifference("messages", referenceKit.messages, kit.messages, messageText))
+            problems.push_back(*d + on);
+        if (session->foundCount != expected.found)
+            problems.push_back("Found count " + std::to_string(session->foundCount) + ", expected " +
+                               std::to_string(expected.found) + on);
+        // The window repaints only while the search yields, so the count may be
+        // shown in steps; it never goes down and ends at the Found count.
+        if (view.foundCounts.empty() || view.foundCounts.back() != expected.found ||
+            !std::is_sorted(view.foundCounts.begin(), view.foundCounts.end()))
+            problems.push_back("shown Found counts do not rise to " + std::to_string(expected.found) + on);
+        if (!problems.empty()) break;
+    }
 
     if (problems.empty()) return {};
     std::string report = describe(c);

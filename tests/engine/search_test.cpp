@@ -7,6 +7,7 @@
 #include "engine/search.h"
 #include "engine/session.h"
 #include "files/result_file.h"
+#include "files/result_rows.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -62,7 +63,7 @@ protected:
         view.lines.clear();
         EXPECT_TRUE(session->files.result.open(path));
         RunOutcome out;
-        out.completed = SearchSync(*session, session->params, toolkit, view);
+        out.completed = SearchIntoResultFile(*session, session->params, toolkit, view);
         session->files.result.close();
         out.fileBytes = readBytes(path);
         out.lines = view.lines;
