@@ -39,6 +39,8 @@ bool PatternsMatch(std::string_view a, std::string_view b, std::int32_t allowErr
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// Candidates times frames below which every core is not worth its start.
+constexpr double kSmallSearchWork = 8e6;
 
 // A run of indexes of one interval, and what comparing them gave.
 struct Piece {
@@ -209,9 +211,19 @@ private:
     CandidateSink& sink_;
 };
 
-int workerCount(int threads)
+// Worker threads for a search: none when asked for one thread, and none for
+// a small search (a few milliseconds), where handing pieces over costs more
+// than it saves.
+int workerCount(int threads, const AnalysisParameters& p)
 {
-    if (threads == 0) threads = static_cast<int>(std::thread::hardware_concurrency());
+    if (threads == 0) {
+        threads = static_cast<int>(std::thread::hardware_concurrency());
+        const std::int64_t lo = std::max<std::int64_t>(1, p.START_SYNC_INTERVAL);
+        const std::int64_t hi = p.END_SYNC_INTERVAL;
+        const double candidates = hi < lo ? 0.0 : (static_cast<double>(lo) + static_cast<double>(hi)) / 2.0 *
+                                                      static_cast<double>(hi - lo + 1);
+        if (candidates * (static_cast<double>(std::max(0, p.FRAME_ROUNDS)) + 1.0) < kSmallSearchWork) return 0;
+    }
     return threads <= 1 ? 0 : std::min(threads, 256);
 }
 
@@ -221,7 +233,7 @@ public:
            const SearchSettings& settings)
         : session_(session), p_(params), toolkit_(toolkit), view_(view), sink_(sink), conversionKit_(toolkit, sink),
           plan_(session.bits, params, session.options.skipExclusions, settings.kernel),
-          workers_(workerCount(settings.threads))
+          workers_(workerCount(settings.threads, params))
     {
         pattern_.reserve(64);
         hex_.reserve(16);
@@ -316,21 +328,21 @@ private:
     // lies inside the Bit buffer.
     void buildReferenceText(std::int64_t first)
     {
-        pattern_.clear();
         const std::int64_t from = std::max<std::int64_t>(first, 0);
         const std::int64_t to = std::min<std::int64_t>(first + p_.SYNC_BIT_SIZE - 1, kBitBufferLast);
-        const auto& cells = session_.bits.cells();
-        for (std::int64_t p = from; p <= to; ++p) pattern_ += static_cast<char>('0' + cells[static_cast<std::size_t>(p)]);
+        pattern_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, to - from + 1)));
+        const std::uint8_t* cells = session_.bits.cells().data() + std::max<std::int64_t>(from, 0);
+        for (std::size_t i = 0; i < pattern_.size(); ++i) pattern_[i] = static_cast<char>('0' + cells[i]);
     }
 
     // Hex digits of a full-length pattern: it always converts without a message.
     void buildHexOfFullPattern()
     {
-        hex_.clear();
-        for (std::size_t g = 0; g + 4 <= pattern_.size(); g += 4) {
-            const int v = (pattern_[g] - '0') * 8 + (pattern_[g + 1] - '0') * 4 + (pattern_[g + 2] - '0') * 2 +
-                          (pattern_[g + 3] - '0');
-            hex_ += "0123456789ABCDEF"[v];
+        hex_.resize(pattern_.size() / 4);
+        for (std::size_t g = 0; g < hex_.size(); ++g) {
+            const char* b = pattern_.data() + 4 * g;
+            const int v = (b[0] - '0') * 8 + (b[1] - '0') * 4 + (b[2] - '0') * 2 + (b[3] - '0');
+            hex_[g] = "0123456789ABCDEF"[v];
         }
     }
 
