@@ -34,14 +34,7 @@ using namespace morvelan;
 using namespace morvelan::testing;
 
 // The kind of a case is the upper half of its seed, its number the lower.
-enum class Kind : std::uint64_t {
-    Random = 1,
-    Structured = 2,
-    PastEnd = 3,
-    NegativeIgnore = 4,
-    OffGrid = 5,
-    Targeted = 6,
-};
+enum class Kind : std::uint64_t { Random = 1, Structured, PastEnd, NegativeIgnore, OffGrid, Targeted, Wide };
 
 constexpr std::int64_t kLastCell = kBitBufferLast;
 
@@ -109,28 +102,16 @@ std::string escaped(std::string_view text)
     return out;
 }
 
-std::string hexSeed(std::uint64_t seed)
-{
-    std::ostringstream s;
-    s << "0x" << std::hex << seed;
-    return s.str();
-}
-
+// The seed and the parameters; the seed alone rebuilds the case.
 std::string describe(const DiffCase& c)
 {
     const AnalysisParameters& p = c.params;
     std::ostringstream s;
-    s << "seed " << hexSeed(c.seed) << ": START_SYNC_INTERVAL=" << p.START_SYNC_INTERVAL
-      << " END_SYNC_INTERVAL=" << p.END_SYNC_INTERVAL << " SYNC_BIT_SIZE=" << p.SYNC_BIT_SIZE
-      << " ALLOW_ERR_BITS=" << p.ALLOW_ERR_BITS << " IGNORE_START_BITS=" << p.IGNORE_START_BITS
-      << " FRAME_ROUNDS=" << p.FRAME_ROUNDS << " THRESHOLD=" << p.THRESHOLD
-      << " skipExclusions=" << (c.skipExclusions ? "yes" : "no");
-    for (std::size_t i = 0; i < p.EXCLUDE_PAT.size(); ++i)
-        s << " EXCLUDE_PAT0" << (i + 1) << "=\"" << escaped(p.EXCLUDE_PAT[i]) << "\"";
-    s << "\n  stream: density " << c.stream.density << ", " << c.stream.zeroOneRuns << " runs";
-    if (c.stream.embedSync)
-        s << ", sync \"" << c.stream.syncWord << "\" every " << c.stream.period << " from offset "
-          << c.stream.offset << " x" << c.stream.copies << " flip " << c.stream.flipChance;
+    s << "seed 0x" << std::hex << c.seed << std::dec << ": START " << p.START_SYNC_INTERVAL << " END "
+      << p.END_SYNC_INTERVAL << " SYNC_BIT_SIZE " << p.SYNC_BIT_SIZE << " ALLOW_ERR_BITS " << p.ALLOW_ERR_BITS
+      << " IGNORE_START_BITS " << p.IGNORE_START_BITS << " FRAME_ROUNDS " << p.FRAME_ROUNDS << " THRESHOLD "
+      << p.THRESHOLD << (c.skipExclusions ? " exclusions off" : " exclusions on");
+    for (const std::string& e : p.EXCLUDE_PAT) s << " \"" << escaped(e) << "\"";
     return s.str();
 }
 
@@ -343,6 +324,11 @@ DiffCase makeCase(std::uint64_t seed, BitBuffer& bits)
     case Kind::Targeted:
         drawIntervals(rng, p, 1, 20, 6);
         break;
+    case Kind::Wide: // several blocks of indexes per interval, the last one partial
+        drawIntervals(rng, p, 60, 700, 1);
+        p.IGNORE_START_BITS = static_cast<std::int32_t>(rng.between(0, 10)) * (rng.chance(0.2) ? 29000 : 1);
+        if (rng.chance(0.7)) planSync(rng, c);
+        break;
     }
     drawExclusions(rng, c);
     if (kind == Kind::Targeted) applyTarget(rng, c, seed & 0xFFFFFFFFULL);
@@ -487,5 +473,6 @@ TEST(SearchDifferential, FramesPastTheLastCell) { runKind(Kind::PastEnd, 160); }
 TEST(SearchDifferential, NegativeIgnoreStartBits) { runKind(Kind::NegativeIgnore, 160); }
 TEST(SearchDifferential, SyncBitSizesOffTheGrid) { runKind(Kind::OffGrid, 60); }
 TEST(SearchDifferential, TargetedCorners) { runKind(Kind::Targeted, 28); }
+TEST(SearchDifferential, WideIntervals) { runKind(Kind::Wide, 40); }
 
 } // namespace

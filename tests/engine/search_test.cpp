@@ -258,21 +258,4 @@ TEST_P(AbortedSearch, CancelResumesAndCompletesTheSameRun)
 
 INSTANTIATE_TEST_SUITE_P(Threads, AbortedSearch, ::testing::Values(1, 3));
 
-TEST(PatternsMatch, MatchesFromItsMismatchCountOn)
-{
-    const std::string zeros(20, '0');
-    const struct {
-        std::string a, b;
-        std::int32_t mismatches; // the least ALLOW_ERR_BITS that still matches
-    } cases[] = {
-        {"01000111", "01000111", 0}, {"", "", 0},           {zeros + "1111", zeros + "0000", 0},
-        {"0101", "01010", 1},        {"", std::string(64, '1'), 20}, {"abcF", "ABCF", 3},
-        {"A5", "1010", 4},           {"あ0", "10", 1},       {"😀😀1", "😀😁1", 1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_TRUE(PatternsMatch(c.a, c.b, c.mismatches)) << c.a << " / " << c.b;
-        EXPECT_FALSE(PatternsMatch(c.b, c.a, c.mismatches - 1)) << c.a << " / " << c.b;
-    }
-}
-
 } // namespace
