@@ -241,7 +241,7 @@ void drawCommon(Rng& rng, DiffCase& c)
 void applyTarget(Rng& rng, DiffCase& c, std::uint64_t number)
 {
     AnalysisParameters& p = c.params;
-    switch (number % 14) {
+    switch (number % 15) {
     case 0: p.THRESHOLD = INT32_MIN; break;
     case 1: p.THRESHOLD = INT32_MAX; break;
     case 2: // more frames than the original tables held
@@ -280,6 +280,10 @@ void applyTarget(Rng& rng, DiffCase& c, std::uint64_t number)
         p.ALLOW_ERR_BITS = 25; p.EXCLUDE_PAT = {"同期", "", "", "", ""}; c.skipExclusions = false;
         break;
     case 12: p.FRAME_ROUNDS = 0; p.THRESHOLD = 0; break;
+    case 13: // frames inside the buffer but a 64-bit reference cut by its end
+        p.START_SYNC_INTERVAL = p.END_SYNC_INTERVAL = 40; p.SYNC_BIT_SIZE = 64; p.FRAME_ROUNDS = 1;
+        p.IGNORE_START_BITS = kBitBufferLast - 100; p.THRESHOLD = 2;
+        break;
     default:
         p.START_SYNC_INTERVAL = 200; p.END_SYNC_INTERVAL = 203; p.SYNC_BIT_SIZE = 64; p.FRAME_ROUNDS = 30;
         p.ALLOW_ERR_BITS = 4; p.THRESHOLD = 20; planSync(rng, c);
@@ -472,7 +476,7 @@ TEST(SearchDifferential, StructuredStreams) { runKind(Kind::Structured, 700); }
 TEST(SearchDifferential, FramesPastTheLastCell) { runKind(Kind::PastEnd, 160); }
 TEST(SearchDifferential, NegativeIgnoreStartBits) { runKind(Kind::NegativeIgnore, 160); }
 TEST(SearchDifferential, SyncBitSizesOffTheGrid) { runKind(Kind::OffGrid, 60); }
-TEST(SearchDifferential, TargetedCorners) { runKind(Kind::Targeted, 28); }
+TEST(SearchDifferential, TargetedCorners) { runKind(Kind::Targeted, 30); }
 TEST(SearchDifferential, WideIntervals) { runKind(Kind::Wide, 40); }
 
 } // namespace
