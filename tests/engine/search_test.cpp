@@ -1,6 +1,7 @@
 // Hand-computed cases of the sync search on every comparison kind, with and
-// without worker threads: the worked example, the corners of the report rule
-// and of the exclusion test, aborts, and the pattern comparison.
+// without worker threads: the worked example, the end of the buffer and
+// aborts. The corners of the report rule and of the exclusion test are cases
+// of the differential test.
 #include "reference_search.h"
 
 #include "engine/run_view.h"
@@ -111,41 +112,6 @@ TEST_F(SearchSyncTest, EndBelowStartExaminesNothing)
     EXPECT_EQ(out.fileBytes, "");
     EXPECT_EQ(out.found, 0);
     EXPECT_TRUE(toolkit.messages.empty());
-}
-
-TEST_F(SearchSyncTest, EmptyExclusionPatternLeavesOutEveryFrameThatMatchesEverything)
-{
-    AnalysisParameters& p = session->params;
-    p.START_SYNC_INTERVAL = 10;
-    p.END_SYNC_INTERVAL = 12;
-    p.SYNC_BIT_SIZE = 4;
-    p.ALLOW_ERR_BITS = 4;
-    p.FRAME_ROUNDS = 5;
-    p.THRESHOLD = 6;
-    std::mt19937 engine(7);
-    for (std::int64_t cell = 0; cell <= 200; ++cell) session->bits.set(cell, engine() & 1U);
-    for (const SearchSettings& settings : everyPath()) {
-        session->options.skipExclusions = false;
-        EXPECT_EQ(run(settings).found, 0);
-        session->options.skipExclusions = true;
-        EXPECT_EQ(run(settings).found, 10 + 11 + 12);
-    }
-}
-
-TEST_F(SearchSyncTest, ThresholdBelowTwoStillNeedsOneMatchingFrame)
-{
-    AnalysisParameters& p = session->params;
-    p.START_SYNC_INTERVAL = p.END_SYNC_INTERVAL = 4;
-    p.SYNC_BIT_SIZE = 4;
-    p.ALLOW_ERR_BITS = 0;
-    p.FRAME_ROUNDS = 1;
-    for (const std::int32_t threshold : {1, INT32_MIN}) {
-        p.THRESHOLD = threshold;
-        writeBits(1, "111100000000"); // frame 1 never equals frame 2
-        EXPECT_EQ(run().fileBytes, "") << threshold;
-        writeBits(1, "111111110000"); // only index 0 sees 1111 twice
-        EXPECT_EQ(run().fileBytes, "   4             0          1111(F)           2\r\n") << threshold;
-    }
 }
 
 TEST_F(SearchSyncTest, AbortFlagSetAtTheStartIsAskedBeforeAnyCandidate)
