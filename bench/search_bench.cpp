@@ -16,6 +16,7 @@
 
 #include "files/input_reader.h"
 #include "files/result_file.h"
+#include "files/result_rows.h"
 #ifdef MORVELAN_HAVE_REFERENCE
 #include "engine/reference_search.h"
 #endif
@@ -75,7 +76,7 @@ void BM_B1_SampleSearchOnly(benchmark::State& state)
     for (auto _ : state) {
         session.files.result.open(scratchFile("morvelan-bench-b1-search.txt"));
         session.foundCount = 0;
-        if (!SearchSync(session, session.params, toolkit, view)) state.SkipWithError("search failed");
+        if (!SearchIntoResultFile(session, session.params, toolkit, view)) state.SkipWithError("search failed");
         session.files.result.close();
     }
     state.counters["found"] = session.foundCount;
@@ -115,7 +116,7 @@ void BM_B2_RandomWideSearch(benchmark::State& state)
     for (auto _ : state) {
         session.files.result.open(scratchFile("morvelan-bench-b2.txt"));
         session.foundCount = 0;
-        if (!SearchSync(session, params, toolkit, view)) state.SkipWithError("search failed");
+        if (!SearchIntoResultFile(session, params, toolkit, view)) state.SkipWithError("search failed");
         session.files.result.close();
     }
     state.counters["found"] = session.foundCount;
@@ -134,7 +135,7 @@ void BM_B3_AllZeroEveryRowWritten(benchmark::State& state)
     for (auto _ : state) {
         session.files.result.open(path);
         session.foundCount = 0;
-        if (!SearchSync(session, params, toolkit, view)) state.SkipWithError("search failed");
+        if (!SearchIntoResultFile(session, params, toolkit, view)) state.SkipWithError("search failed");
         session.files.result.close();
         bytes += static_cast<std::int64_t>(std::filesystem::file_size(path));
     }

@@ -6,6 +6,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "engine/session.h"
+#include "files/result_rows.h"
 #include "support/scripted_toolkit.h"
 
 #include <algorithm>
@@ -66,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     session.abortFlag = false;
 
     AnalysisParameters p;
-    p.START_SYNC_INTERVAL = in.range(-2, 40);
+    // Mostly short intervals; some long enough for several blocks of indexes.
+    p.START_SYNC_INTERVAL = in.byte() < 32 ? in.range(60, 320) : in.range(-2, 40);
     p.END_SYNC_INTERVAL = p.START_SYNC_INTERVAL + in.range(-1, 6);
     p.SYNC_BIT_SIZE = 4 * in.range(1, 16);
     p.ALLOW_ERR_BITS = in.range(-1, 22);
@@ -76,6 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int where = in.byte();
     p.IGNORE_START_BITS = (where & 1) ? kBitBufferLast - in.range(0, 400) : in.range(-70, 60);
     session.options.skipExclusions = (where & 2) != 0;
+    // Every comparison kind, on one thread and with workers.
+    SearchSettings settings;
+    settings.threads = (where & 4) ? 3 : 1;
+    const SearchKernel kernels[] = {SearchKernel::PerCandidate, SearchKernel::Words64, SearchKernel::Avx2};
+    settings.kernel = kernels[(where >> 3) % 3];
+    if (!isKernelAvailable(settings.kernel)) settings.kernel = SearchKernel::Words64;
     const int patterns = in.range(0, 5);
     for (int i = 0; i < patterns; ++i) {
         const int kind = in.byte();
@@ -98,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LineCollector view;
     const std::string path = resultPath();
     if (!session.files.result.open(path)) return 0;
-    const bool ok = SearchSync(session, p, engineToolkit, view);
+    const bool ok = SearchIntoResultFile(session, p, engineToolkit, view, settings);
     session.files.result.close();
 
     testing::ScriptedToolkit referenceToolkit;

@@ -59,6 +59,8 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_flag("--no-exclusions", o.noExclusions, "Do not use the exclusion patterns");
     app.add_flag("--lf", o.lf, "The input's lines end in LF");
     app.add_flag("-q,--quiet", o.quiet, "Do not print the reported candidates");
+    app.add_option("--threads", o.threads, "Threads that compare candidates (default: every core; 1: no extra thread)")
+        ->check(CLI::Range(1, 256));
     addReportOptions(app, o.report);
     try {
         app.parse(argc, argv);

@@ -21,6 +21,7 @@ struct CliOptions {
     bool noExclusions = false;
     bool lf = false;
     bool quiet = false;
+    int threads = 0; // 0: every core; 1: no worker threads
     ReportOptions report; // --format, --summary, --raster ...
 };
 

@@ -62,6 +62,12 @@ public:
     void appendResultLine(std::string_view line) override { console_.appendResultLine(line); }
     void showFoundCount(std::int32_t count) override { console_.showFoundCount(count); }
     void candidateReported(const CandidateRecord& record) override;
+    bool wantsResultLines() const override { return console_.wantsResultLines(); }
+    // Records feed the summary and the CSV or JSON rows; nothing else reads them.
+    bool wantsRecords() const override
+    {
+        return options_.summary || (printRows_ && options_.format != OutputFormat::Text) || console_.wantsRecords();
+    }
 
     const CandidateRecords& results() const { return results_; }
 

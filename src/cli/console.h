@@ -37,6 +37,8 @@ public:
     void setProgressValue(std::int32_t value) override;
     void appendResultLine(std::string_view line) override;
     void showFoundCount(std::int32_t count) override { found_ = count; }
+    bool wantsResultLines() const override { return printLines_; }
+    bool wantsRecords() const override { return false; }
     // Ends the progress line so later messages start on a line of their own.
     void finish();
 

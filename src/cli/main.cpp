@@ -151,7 +151,9 @@ int main(int argc, char** argv)
     const bool textRows = options->report.format == cli::OutputFormat::Text;
     ConsoleView view(!options->quiet && textRows, isatty(2) != 0);
     cli::ReportView report(view, options->report, !options->quiet, cli::stdoutSink(), session);
-    const bool ok = RunAnalysis(session, toolkit, report);
+    SearchSettings search;
+    search.threads = options->threads;
+    const bool ok = RunAnalysis(session, toolkit, report, search);
     view.finish();
     session.files.closeBoth();
     const bool reported = report.finish(session, ok, cli::stderrSink());

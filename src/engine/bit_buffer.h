@@ -1,6 +1,8 @@
 #pragma once
 // The Bit buffer: cells 0 .. 300100, each the number 0 or 1. The reader
 // writes from cell 1 upward; the search reads from IGNORE_START_BITS + 1.
+// A packed copy (cell p is bit p % 64 of word p / 64) is kept alongside the
+// cells, so the search reads 64 cells with one load and never repacks.
 #include <array>
 #include <cstdint>
 
@@ -9,20 +11,58 @@ namespace morvelan {
 inline constexpr std::int32_t kBitBufferLast = 300100;
 inline constexpr std::int32_t kBitBufferCells = kBitBufferLast + 1;
 inline constexpr std::int32_t MAX_INPUT_BITS = 200000;
+// Zero words after the last cell: a wide read that starts inside the buffer
+// never leaves the array.
+inline constexpr std::int32_t kPackedPaddingWords = 16;
+inline constexpr std::int32_t kPackedWords = (kBitBufferCells + 63) / 64 + kPackedPaddingWords;
 
 class BitBuffer {
 public:
     std::uint8_t get(std::int64_t pos) const { return contains(pos) ? cells_[static_cast<std::size_t>(pos)] : 0; }
     void set(std::int64_t pos, std::uint8_t bit)
     {
-        if (contains(pos)) cells_[static_cast<std::size_t>(pos)] = bit ? 1 : 0;
+        if (!contains(pos)) return;
+        const auto p = static_cast<std::size_t>(pos);
+        cells_[p] = bit ? 1 : 0;
+        const std::uint64_t mask = std::uint64_t{1} << (p & 63);
+        if (bit) words_[p >> 6] |= mask;
+        else words_[p >> 6] &= ~mask;
     }
-    void clear() { cells_.fill(0); }
+    // The four bits of a digit value v at pos .. pos + 3, most significant
+    // bit first (v = 255 gives 1, 1, 1, 1).
+    void setDigit(std::int64_t pos, std::uint32_t v)
+    {
+        if (pos < 0 || pos + 3 > kBitBufferLast) {
+            for (int i = 0; i < 4; ++i) set(pos + i, (v >> (3 - i)) & 1u);
+            return;
+        }
+        const auto p = static_cast<std::size_t>(pos);
+        cells_[p] = (v >> 3) & 1u;
+        cells_[p + 1] = (v >> 2) & 1u;
+        cells_[p + 2] = (v >> 1) & 1u;
+        cells_[p + 3] = v & 1u;
+        // Reversed nibble: the first cell is the lowest bit.
+        const std::uint64_t nibble = ((v >> 3) & 1u) | ((v >> 1) & 2u) | ((v << 1) & 4u) | ((v << 3) & 8u);
+        const std::size_t w = p >> 6;
+        const unsigned s = p & 63;
+        words_[w] = (words_[w] & ~(std::uint64_t{15} << s)) | (nibble << s);
+        if (s > 60) {
+            const unsigned spill = 64 - s; // bits that fit in word w
+            words_[w + 1] = (words_[w + 1] & ~(std::uint64_t{15} >> spill)) | (nibble >> spill);
+        }
+    }
+    void clear()
+    {
+        cells_.fill(0);
+        words_.fill(0);
+    }
     static constexpr bool contains(std::int64_t pos) { return pos >= 0 && pos <= kBitBufferLast; }
     const std::array<std::uint8_t, kBitBufferCells>& cells() const { return cells_; }
+    const std::array<std::uint64_t, kPackedWords>& words() const { return words_; }
 
 private:
     std::array<std::uint8_t, kBitBufferCells> cells_{};
+    std::array<std::uint64_t, kPackedWords> words_{};
 };
 
 } // namespace morvelan

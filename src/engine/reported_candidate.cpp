@@ -1,6 +1,6 @@
 #include "engine/reported_candidate.h"
 
-#include "files/result_file.h"
+#include "engine/row_text.h"
 
 #include <charconv>
 

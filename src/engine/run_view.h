@@ -26,6 +26,10 @@ public:
     // The same report as a compact record, for views that rank or export
     // results; called right after appendResultLine.
     virtual void candidateReported(const CandidateRecord& /*record*/) {}
+    // Whether the view reads the window lines and the records at all; a run
+    // builds neither for a view that does not.
+    virtual bool wantsResultLines() const { return true; }
+    virtual bool wantsRecords() const { return true; }
 };
 
 } // namespace morvelan

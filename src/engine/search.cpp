@@ -2,20 +2,21 @@
 
 #include "common/toolkit.h"
 #include "common/utf8.h"
+#include "engine/candidate_sink.h"
 #include "engine/hex_convert.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
 #include "engine/session.h"
-#include "files/file_messages.h"
-#include "files/result_file.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <chrono>
-#include <cstdlib>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace morvelan {
@@ -37,147 +38,205 @@ bool PatternsMatch(std::string_view a, std::string_view b, std::int32_t allowErr
 
 namespace {
 
-using Window = std::uint32_t; // kMatchPositions bits, bit 19 = first position
+using Clock = std::chrono::steady_clock;
+// Candidates times frames below which every core is not worth its start.
+constexpr double kSmallSearchWork = 8e6;
 
-// Bit count of a 20-bit window by two lookups: portable to every x86-64
-// (no POPCNT instruction assumed) and as fast as the instruction here.
-struct BitCountTable {
-    std::array<std::uint8_t, 1024> counts{};
-    constexpr BitCountTable()
-    {
-        for (unsigned v = 0; v < counts.size(); ++v) counts[v] = static_cast<std::uint8_t>(std::popcount(v));
-    }
+// A run of indexes of one interval, and what comparing them gave.
+struct Piece {
+    std::int64_t interval = 0;
+    std::int64_t x0 = 0;
+    std::int64_t x1 = 0;
+    std::vector<CandidateEntry> entries;
+    bool done = false;
 };
-constexpr BitCountTable kBitCounts;
 
-inline int countBits(Window w)
-{
-    return kBitCounts.counts[w & 1023u] + kBitCounts.counts[(w >> 10) & 1023u];
-}
-
-constexpr Window topMask(int width)
-{
-    return width <= 0 ? 0u : (((1u << width) - 1u) << (kMatchPositions - width));
-}
-
-// The Bit buffer packed most significant bit first, with zero padding so an
-// unaligned 64-bit read near the end never leaves the array.
-class PackedBits {
+// Cuts the intervals START .. last (those above 0) into pieces, in order.
+class PieceCursor {
 public:
-    explicit PackedBits(const BitBuffer& bits) : words_((kBitBufferCells + 63) / 64 + 2, 0)
+    PieceCursor(std::int64_t start, std::int64_t last) : interval_(std::max<std::int64_t>(start, 1)), last_(last) {}
+    bool next(Piece& p)
     {
-        const auto& cells = bits.cells();
-        for (std::size_t p = 0; p < cells.size(); ++p)
-            if (cells[p]) words_[p >> 6] |= std::uint64_t{1} << (63 - (p & 63));
-    }
-    // The kMatchPositions cells from p on (0 <= p <= last cell); cells past
-    // the end read 0 and are masked off by the caller's width.
-    Window window(std::int64_t p) const
-    {
-        const auto i = static_cast<std::size_t>(p >> 6);
-        const auto s = static_cast<unsigned>(p & 63);
-        std::uint64_t v = words_[i] << s;
-        if (s != 0) v |= words_[i + 1] >> (64 - s);
-        return static_cast<Window>(v >> (64 - kMatchPositions));
-    }
-
-private:
-    std::vector<std::uint64_t> words_;
-};
-
-// One frame's view for matching: the first min(20, L) bits of its pattern,
-// where L counts the pattern's cells that lie inside the Bit buffer.
-struct FrameWindow {
-    Window bits;
-    int width;
-};
-
-// An exclusion pattern reduced to what a comparison with a frame needs.
-struct ExclusionPattern {
-    int length = 0;                              // E = min(20, characters)
-    Window binaryMask = 0;                       // positions holding "0" or "1"
-    Window value = 0;                            // their bits
-    std::array<int, kMatchPositions + 1> otherChars{}; // other characters among the first w
-
-    explicit ExclusionPattern(std::string_view text)
-    {
-        std::size_t i = 0;
-        while (length < kMatchPositions && i < text.size()) {
-            const std::size_t n = utf8SequenceLength(text, i);
-            const std::string_view ch = text.substr(i, n);
-            const Window bit = Window{1} << (kMatchPositions - 1 - length);
-            otherChars[static_cast<std::size_t>(length) + 1] = otherChars[static_cast<std::size_t>(length)];
-            if (ch == "0" || ch == "1") {
-                binaryMask |= bit;
-                if (ch == "1") value |= bit;
-            } else {
-                ++otherChars[static_cast<std::size_t>(length) + 1];
-            }
-            ++length;
-            i += n;
+        if (interval_ > last_) return false;
+        p.interval = interval_;
+        p.x0 = x_;
+        p.x1 = std::min(interval_, x_ + kIndexesPerPiece);
+        x_ = p.x1;
+        if (x_ == interval_) {
+            ++interval_;
+            x_ = 0;
         }
-    }
-
-    int mismatches(FrameWindow f) const
-    {
-        const int common = std::min(length, f.width);
-        return countBits((value ^ f.bits) & binaryMask & topMask(common)) +
-               otherChars[static_cast<std::size_t>(common)] + std::abs(length - f.width);
-    }
-};
-
-// An exclusion pattern specialised for frames of one fixed width.
-struct FixedWidthExclusion {
-    Window value;
-    Window mask;
-    int constant; // differences that do not depend on the frame's bits
-};
-
-class Pacer {
-public:
-    // Counts work; true about every 20 ms, when the window should get a turn.
-    bool due(std::int64_t work)
-    {
-        work_ += work;
-        if (work_ < kWorkPerClockRead) return false;
-        work_ = 0;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < kYieldPeriod) return false;
-        last_ = now;
         return true;
     }
 
 private:
-    static constexpr std::int64_t kWorkPerClockRead = 1 << 14;
-    static constexpr auto kYieldPeriod = std::chrono::milliseconds(20);
-    std::int64_t work_ = 0;
-    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    static constexpr std::int64_t kIndexesPerPiece = 4096;
+    std::int64_t interval_;
+    std::int64_t last_;
+    std::int64_t x_ = 0;
 };
+
+// Pieces in order. Worker threads compare pieces ahead of the consumer (a
+// bounded number); without workers the consumer compares each piece itself
+// when it asks for it.
+class PieceQueue {
+public:
+    PieceQueue(const SearchPlan& plan, PieceCursor cursor, int workers)
+        : plan_(plan), cursor_(cursor), ahead_(static_cast<std::size_t>(4 * workers + 2))
+    {
+        for (int i = 0; i < workers; ++i) {
+            try {
+                threads_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // fewer threads, or none: the consumer compares what is left
+            }
+        }
+    }
+    ~PieceQueue()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        space_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    PieceQueue(const PieceQueue&) = delete;
+    PieceQueue& operator=(const PieceQueue&) = delete;
+
+    // The next piece, compared; nullptr at the end, or with `late` set when
+    // it was not ready by `deadline`.
+    Piece* front(Clock::time_point deadline, bool& late)
+    {
+        late = false;
+        std::unique_lock lock(mutex_);
+        if (threads_.empty()) {
+            if (pieces_.empty()) {
+                Piece& p = pieces_.emplace_back();
+                if (!cursor_.next(p)) {
+                    pieces_.pop_back();
+                    return nullptr;
+                }
+                plan_.examine(p.interval, p.x0, p.x1, p.entries);
+                p.done = true;
+            }
+            return &pieces_.front();
+        }
+        const bool ready = ready_.wait_until(lock, deadline, [this] {
+            return (!pieces_.empty() && pieces_.front().done) || (pieces_.empty() && exhausted_);
+        });
+        if (!ready) {
+            late = true;
+            return nullptr;
+        }
+        return pieces_.empty() ? nullptr : &pieces_.front();
+    }
+
+    void pop()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            pieces_.pop_front();
+        }
+        space_.notify_one();
+    }
+
+private:
+    void work()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            space_.wait(lock, [this] { return stop_ || exhausted_ || pieces_.size() < ahead_; });
+            if (stop_ || exhausted_) return;
+            Piece& p = pieces_.emplace_back(); // later pushes leave this element in place
+            if (!cursor_.next(p)) {
+                pieces_.pop_back();
+                exhausted_ = true;
+                ready_.notify_all();
+                space_.notify_all();
+                return;
+            }
+            lock.unlock();
+            plan_.examine(p.interval, p.x0, p.x1, p.entries);
+            lock.lock();
+            p.done = true;
+            ready_.notify_all();
+        }
+    }
+
+    const SearchPlan& plan_;
+    PieceCursor cursor_;
+    std::size_t ahead_;
+    std::mutex mutex_;
+    std::condition_variable ready_; // a piece is compared, or there are no more
+    std::condition_variable space_; // a piece was consumed, or stop
+    std::deque<Piece> pieces_;
+    bool exhausted_ = false;
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// Says when the window is due a turn: every 20 ms.
+class Pacer {
+public:
+    bool due() const { return Clock::now() >= next_; }
+    Clock::time_point next() const { return next_; }
+    void restart() { next_ = Clock::now() + kYieldPeriod; }
+
+private:
+    static constexpr auto kYieldPeriod = std::chrono::milliseconds(20);
+    Clock::time_point next_ = Clock::now() + kYieldPeriod;
+};
+
+// The toolkit as the conversion sees it: the rows reported so far reach the
+// Result file and the window before any message box shows.
+class FlushingToolkit : public Toolkit {
+public:
+    FlushingToolkit(Toolkit& toolkit, CandidateSink& sink) : toolkit_(toolkit), sink_(sink) {}
+    bool failed = false;
+    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
+    {
+        if (failed || !sink_.flush()) {
+            failed = true;
+            return Answer::Ok;
+        }
+        return toolkit_.showMessage(text, caption, buttons);
+    }
+    void yield() override { toolkit_.yield(); }
+    void setBusyPointer(bool busy) override { toolkit_.setBusyPointer(busy); }
+    std::optional<std::string> chooseOpenFile(std::string_view start) override { return toolkit_.chooseOpenFile(start); }
+
+private:
+    Toolkit& toolkit_;
+    CandidateSink& sink_;
+};
+
+// Worker threads for a search: none when asked for one thread, and none for
+// a small search (a few milliseconds), where handing pieces over costs more
+// than it saves.
+int workerCount(int threads, const AnalysisParameters& p)
+{
+    if (threads == 0) {
+        threads = static_cast<int>(std::thread::hardware_concurrency());
+        const std::int64_t lo = std::max<std::int64_t>(1, p.START_SYNC_INTERVAL);
+        const std::int64_t hi = p.END_SYNC_INTERVAL;
+        const double candidates = hi < lo ? 0.0 : (static_cast<double>(lo) + static_cast<double>(hi)) / 2.0 *
+                                                      static_cast<double>(hi - lo + 1);
+        if (candidates * (static_cast<double>(std::max(0, p.FRAME_ROUNDS)) + 1.0) < kSmallSearchWork) return 0;
+    }
+    return threads <= 1 ? 0 : std::min(threads, 256);
+}
 
 class Search {
 public:
-    Search(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view)
-        : session_(session), p_(params), toolkit_(toolkit), view_(view), bits_(session.bits)
+    Search(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view, CandidateSink& sink,
+           const SearchSettings& settings)
+        : session_(session), p_(params), toolkit_(toolkit), view_(view), sink_(sink), conversionKit_(toolkit, sink),
+          plan_(session.bits, params, session.options.skipExclusions, settings.kernel),
+          workers_(workerCount(settings.threads, params))
     {
-        if (!session.options.skipExclusions)
-            for (const std::string& text : params.EXCLUDE_PAT) exclusions_.emplace_back(text);
-        // A size of 0 or less gives empty patterns: no window at all.
-        fixedWidth_ = std::clamp(p_.SYNC_BIT_SIZE, 0, kMatchPositions);
-        for (const ExclusionPattern& e : exclusions_) {
-            const int common = std::min(e.length, fixedWidth_);
-            const int constant = e.otherChars[static_cast<std::size_t>(common)] + std::abs(e.length - fixedWidth_);
-            // A pattern that differs in more positions than allowed whatever
-            // the frame's bits (an empty one, say) can never exclude a
-            // full-width frame: leave it out of the hot loop.
-            if (constant <= p_.ALLOW_ERR_BITS)
-                fixedExclusions_.push_back({e.value, e.binaryMask & topMask(common), constant});
-        }
-        hexIsSilent_ = isValidSyncBitSize(p_.SYNC_BIT_SIZE);
-        needed_ = std::max<std::int64_t>(1, std::int64_t{p_.THRESHOLD} - 1);
         pattern_.reserve(64);
         hex_.reserve(16);
-        line_.reserve(256);
-        row_.reserve(256);
     }
 
     bool run()
@@ -185,7 +244,7 @@ public:
         view_.setProgressRange(p_.START_SYNC_INTERVAL, p_.END_SYNC_INTERVAL);
         view_.setProgressValue(p_.START_SYNC_INTERVAL);
         const std::int64_t last = p_.END_SYNC_INTERVAL;
-        const std::int64_t s = std::int64_t{p_.IGNORE_START_BITS} + 1;
+        PieceQueue queue(plan_, PieceCursor(p_.START_SYNC_INTERVAL, last), workers_);
         for (std::int64_t interval = p_.START_SYNC_INTERVAL; interval <= last; ++interval) {
             if (abortConfirmed()) return false;
             shownInterval_ = interval;
@@ -195,14 +254,20 @@ public:
                 shownInterval_ = interval;
                 continue;
             }
-            for (std::int64_t x = 0; x < interval; ++x) {
-                if (pacer_.due(std::int64_t{p_.FRAME_ROUNDS} + 1)) {
-                    shownIndex_ = x;
-                    if (!yieldToWindow()) return false;
-                }
-                shownIndex_ = x;
-                if (!examine(interval, x, s)) return false;
+            for (bool more = true; more;) {
+                Piece* piece = nextPiece(queue);
+                if (piece == nullptr) return false;
+                for (const CandidateEntry& e : piece->entries)
+                    if (!consume(interval, e)) return false;
+                more = piece->x1 < interval;
+                shownIndex_ = piece->x1 - 1;
+                queue.pop();
+                if (pacer_.due() && !yieldToWindow()) return false;
             }
+        }
+        if (!sink_.flush()) {
+            showPosition();
+            return false;
         }
         showPosition();
         view_.setProgressValue(p_.END_SYNC_INTERVAL);
@@ -210,9 +275,27 @@ public:
     }
 
 private:
+    // The next piece of the current interval; the window gets its turns
+    // while the workers are behind. nullptr when the run ends here.
+    Piece* nextPiece(PieceQueue& queue)
+    {
+        for (;;) {
+            bool late = false;
+            Piece* piece = queue.front(pacer_.next(), late);
+            if (!late) return piece; // never nullptr here: the interval has pieces left
+            if (!yieldToWindow()) return nullptr;
+        }
+    }
+
+    // True when the user confirmed an abort, or the rows could not be
+    // handed on before the question.
     bool abortConfirmed()
     {
         if (!session_.abortFlag) return false;
+        if (!sink_.flush()) {
+            showPosition();
+            return true;
+        }
         if (toolkit_.showMessage(kMsgAbortQuestion, kConfirmCaption, Buttons::OkCancel) == Answer::Ok) return true;
         session_.abortFlag = false;
         return false;
@@ -228,175 +311,82 @@ private:
         view_.showFoundCount(session_.foundCount);
     }
 
-    // False when the user confirmed an abort.
+    // False when the run ends here (abort confirmed, or rows not written).
     bool yieldToWindow()
     {
+        pacer_.restart();
+        if (!sink_.flush()) {
+            showPosition();
+            return false;
+        }
         showPosition();
         toolkit_.yield();
         return !abortConfirmed();
-    }
-
-    FrameWindow frameAt(std::int64_t pos) const
-    {
-        const std::int64_t first = std::max<std::int64_t>(pos, 0);
-        const std::int64_t lastCell = std::min<std::int64_t>(pos + p_.SYNC_BIT_SIZE - 1, kBitBufferLast);
-        const std::int64_t length = std::max<std::int64_t>(0, lastCell - first + 1);
-        const int width = static_cast<int>(std::min<std::int64_t>(kMatchPositions, length));
-        if (width == 0) return {0, 0};
-        return {bits_.window(first) & topMask(width), width};
-    }
-
-    static int mismatches(FrameWindow a, FrameWindow b)
-    {
-        return countBits((a.bits ^ b.bits) & topMask(std::min(a.width, b.width))) + std::abs(a.width - b.width);
-    }
-
-    // Counts matching frames 2 .. FRAME_ROUNDS + 1, stopping early once the
-    // count can no longer reach the report rule.
-    std::int64_t countFixedWidth(std::int64_t first, std::int64_t interval, Window reference) const
-    {
-        const std::int64_t frames = p_.FRAME_ROUNDS;
-        const std::int32_t allowed = p_.ALLOW_ERR_BITS;
-        const Window mask = topMask(fixedWidth_);
-        std::int64_t matches = 0;
-        std::int64_t pos = first;
-        for (std::int64_t k = 1; k <= frames; ++k) {
-            pos += interval;
-            const Window f = bits_.window(pos);
-            bool excluded = false;
-            for (const FixedWidthExclusion& e : fixedExclusions_) {
-                if (countBits((f ^ e.value) & e.mask) + e.constant <= allowed) {
-                    excluded = true;
-                    break;
-                }
-            }
-            if (!excluded && countBits((f ^ reference) & mask) <= allowed) ++matches;
-            if (matches + (frames - k) < needed_) return 0;
-        }
-        return matches;
-    }
-
-    bool excludedFrame(FrameWindow f) const
-    {
-        for (const ExclusionPattern& e : exclusions_)
-            if (e.mismatches(f) <= p_.ALLOW_ERR_BITS) return true;
-        return false;
-    }
-
-    std::int64_t countGeneral(std::int64_t first, std::int64_t interval, FrameWindow reference) const
-    {
-        const std::int64_t frames = p_.FRAME_ROUNDS;
-        const std::int32_t allowed = p_.ALLOW_ERR_BITS;
-        std::int64_t matches = 0;
-        for (std::int64_t k = 1; k <= frames; ++k) {
-            const std::int64_t pos = first + k * interval;
-            if (pos > kBitBufferLast) {
-                // Every later frame lies past the buffer too: all are the
-                // same empty frame, so count them at once.
-                const FrameWindow none{0, 0};
-                if (!excludedFrame(none) && mismatches(reference, none) <= allowed) matches += frames - k + 1;
-                return matches;
-            }
-            const FrameWindow f = frameAt(pos);
-            if (!excludedFrame(f) && mismatches(reference, f) <= allowed) ++matches;
-            if (matches + (frames - k) < needed_) return 0;
-        }
-        return matches;
     }
 
     // The reference pattern as text: one "0"/"1" per cell of frame 1 that
     // lies inside the Bit buffer.
     void buildReferenceText(std::int64_t first)
     {
-        pattern_.clear();
         const std::int64_t from = std::max<std::int64_t>(first, 0);
         const std::int64_t to = std::min<std::int64_t>(first + p_.SYNC_BIT_SIZE - 1, kBitBufferLast);
-        const auto& cells = session_.bits.cells();
-        for (std::int64_t p = from; p <= to; ++p) pattern_ += static_cast<char>('0' + cells[static_cast<std::size_t>(p)]);
+        pattern_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, to - from + 1)));
+        const std::uint8_t* cells = session_.bits.cells().data() + std::max<std::int64_t>(from, 0);
+        for (std::size_t i = 0; i < pattern_.size(); ++i) pattern_[i] = static_cast<char>('0' + cells[i]);
     }
 
     // Hex digits of a full-length pattern: it always converts without a message.
     void buildHexOfFullPattern()
     {
-        hex_.clear();
-        for (std::size_t g = 0; g + 4 <= pattern_.size(); g += 4) {
-            const int v = (pattern_[g] - '0') * 8 + (pattern_[g + 1] - '0') * 4 + (pattern_[g + 2] - '0') * 2 +
-                          (pattern_[g + 3] - '0');
-            hex_ += "0123456789ABCDEF"[v];
+        hex_.resize(pattern_.size() / 4);
+        for (std::size_t g = 0; g < hex_.size(); ++g) {
+            const char* b = pattern_.data() + 4 * g;
+            const int v = (b[0] - '0') * 8 + (b[1] - '0') * 4 + (b[2] - '0') * 2 + (b[3] - '0');
+            hex_[g] = "0123456789ABCDEF"[v];
         }
     }
 
-    bool examine(std::int64_t interval, std::int64_t x, std::int64_t s)
+    bool consume(std::int64_t interval, const CandidateEntry& e)
     {
-        const std::int64_t first = s + x;
-        const std::int64_t frames = p_.FRAME_ROUNDS;
-        const bool frame1Full =
-            hexIsSilent_ && first >= 0 && first + p_.SYNC_BIT_SIZE - 1 <= kBitBufferLast;
-        const bool allFixed = first >= 0 && first + frames * interval + fixedWidth_ - 1 <= kBitBufferLast;
-
-        std::int64_t matches;
-        if (allFixed) {
-            matches = countFixedWidth(first, interval, bits_.window(first) & topMask(fixedWidth_));
+        buildReferenceText(std::int64_t{p_.IGNORE_START_BITS} + 1 + e.index);
+        if (e.needsConversion) {
+            hex_ = HexConvert(conversionKit_, pattern_);
+            if (conversionKit_.failed) {
+                showPosition();
+                return false;
+            }
         } else {
-            matches = countGeneral(first, interval, frameAt(first));
-        }
-
-        if (frame1Full) {
-            if (matches < needed_) return true;
-            buildReferenceText(first);
             buildHexOfFullPattern();
-        } else {
-            // A frame 1 cut short by the buffer's ends goes through the
-            // conversion with its messages, reported or not.
-            buildReferenceText(first);
-            hex_ = HexConvert(toolkit_, pattern_);
-            if (matches < needed_) return true;
         }
-        return report(interval, x, matches + 1);
-    }
-
-    bool report(std::int64_t interval, std::int64_t x, std::int64_t count)
-    {
-        line_.clear();
-        appendWindowLine(line_, interval, x, pattern_, hex_, count);
-        view_.appendResultLine(line_);
-        view_.candidateReported(
-            {static_cast<std::int32_t>(interval), static_cast<std::int32_t>(x), count});
-        row_.clear();
-        appendResultRow(row_, interval, x, pattern_, hex_, count);
-        if (!session_.files.result.writeBytes(row_)) {
-            showError(toolkit_, messageCannotWriteResult(session_.files.result.path()));
-            showPosition();
-            return false;
-        }
-        ++session_.foundCount;
-        return true;
+        if (!e.reported) return true;
+        const CandidateRecord record{static_cast<std::int32_t>(interval), static_cast<std::int32_t>(e.index),
+                                     e.matches + 1};
+        if (sink_.take(record, pattern_, hex_)) return true;
+        showPosition();
+        return false;
     }
 
     Session& session_;
     const AnalysisParameters& p_;
     Toolkit& toolkit_;
     RunView& view_;
-    PackedBits bits_;
-    std::vector<ExclusionPattern> exclusions_;
-    std::vector<FixedWidthExclusion> fixedExclusions_;
-    int fixedWidth_ = kMatchPositions;
-    bool hexIsSilent_ = true; // a full pattern of this width converts without a message
-    std::int64_t needed_ = 1;
+    CandidateSink& sink_;
+    FlushingToolkit conversionKit_;
+    SearchPlan plan_;
+    int workers_;
     Pacer pacer_;
     std::optional<std::int64_t> shownInterval_;
     std::optional<std::int64_t> shownIndex_;
     std::string pattern_;
     std::string hex_;
-    std::string line_;
-    std::string row_;
 };
 
 } // namespace
 
-bool SearchSync(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view)
+bool SearchSync(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+                CandidateSink& sink, const SearchSettings& settings)
 {
-    Search search(session, params, toolkit, view);
+    Search search(session, params, toolkit, view, sink, settings);
     return search.run();
 }
 

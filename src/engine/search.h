@@ -2,11 +2,14 @@
 // The sync search: for every interval and index, count in how many of the
 // following frames the first frame's pattern recurs, and report candidates
 // whose count reaches the threshold.
+#include "engine/search_kernel.h"
+
 #include <cstdint>
 #include <string_view>
 
 namespace morvelan {
 
+class CandidateSink;
 class RunView;
 class Session;
 class Toolkit;
@@ -14,15 +17,26 @@ struct AnalysisParameters;
 
 inline constexpr std::string_view kMsgAbortQuestion = "中止してよろしいですか？";
 // Only this many leading character positions decide a match.
-inline constexpr int kMatchPositions = 20;
+inline constexpr int kMatchPositions = SearchPlan::kMatchPositions;
 
 // True when a and b differ in at most allowErrBits of their first 20
 // character positions (a position past the end of one text only differs).
 bool PatternsMatch(std::string_view a, std::string_view b, std::int32_t allowErrBits);
 
+struct SearchSettings {
+    // Threads that compare candidates: 0 one per core, 1 none besides the
+    // calling thread. The calling thread alone reports, shows, asks and
+    // yields, in interval order, whatever the number.
+    int threads = 0;
+    SearchKernel kernel = SearchKernel::Auto;
+};
+
 // Examines every candidate with `params` (the copy taken when the run
-// started), appends reported lines to the view and rows to file 2. False
-// when the user confirmed an abort or a row could not be written.
-bool SearchSync(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view);
+// started) and hands each reported one to `sink`, in order of interval and
+// index. Yields to the window about every 20 ms and asks the abort question
+// when the Abort flag is set. False when the user confirmed an abort or the
+// sink failed.
+bool SearchSync(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+                CandidateSink& sink, const SearchSettings& settings = {});
 
 } // namespace morvelan

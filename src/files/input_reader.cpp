@@ -7,6 +7,7 @@
 #include "engine/session.h"
 #include "files/file_messages.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -26,6 +27,20 @@ bool failedToRead(Session& session, Toolkit& toolkit)
     showError(toolkit, messageCannotReadInput(session.files.input.path()));
     return false;
 }
+
+constexpr auto kReaderYieldPeriod = std::chrono::milliseconds(20);
+
+bool isPlainAscii(std::string_view bytes)
+{
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
@@ -50,6 +65,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
     std::string text;        // the current data line, decoded
     std::size_t offset = 0;  // byte offset of character c in `text`
     std::size_t column = kDigitsPerLine + 1;
+    auto nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
     while (p <= MAX_INPUT_BITS) {
         if (session.abortFlag) return false;
         if (column > kDigitsPerLine) {
@@ -58,9 +74,18 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
                 if (input.failed()) return failedToRead(session, toolkit);
                 if (input.atEnd()) return true; // the last line is never decoded
             } while (!line.empty() && (line.front() == ';' || line.front() == '#'));
-            text = decodeCp932(line);
+            // Plain ASCII reads as it stands; only other lines need the codec.
+            if (isPlainAscii(line)) text.swap(line);
+            else text = decodeCp932(line);
             offset = 0;
             column = 1;
+            // The window gets a turn about every 20 ms, so its Abort button
+            // works while a long input is read; the check above sees a press.
+            if (std::chrono::steady_clock::now() >= nextYield) {
+                toolkit.yield();
+                nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
+                if (session.abortFlag) return false;
+            }
         }
         std::int32_t v;
         if (offset < text.size()) {
@@ -72,10 +97,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
         } else {
             v = hexconv(toolkit, ""); // a missing position is a bad digit
         }
-        session.bits.set(p, (v & 8) ? 1 : 0);
-        session.bits.set(p + 1, (v & 4) ? 1 : 0);
-        session.bits.set(p + 2, (v & 2) ? 1 : 0);
-        session.bits.set(p + 3, v & 1);
+        session.bits.setDigit(p, static_cast<std::uint32_t>(v));
         p += 4;
         session.decodedBits = static_cast<std::int32_t>(p - 1);
         ++column;

@@ -8,11 +8,12 @@
 #include "files/file_messages.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"
+#include "files/result_rows.h"
 
 
 namespace morvelan {
 
-bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
+bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const SearchSettings& search)
 {
     view.clearResults();
     const AnalysisParameters params = session.params;
@@ -30,7 +31,7 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view)
 
     if (!OpenRunFiles(session, params, toolkit)) return false;
     if (!ReadInputFile(session, toolkit)) return false;
-    if (!SearchSync(session, params, toolkit, view)) return false;
+    if (!SearchIntoResultFile(session, params, toolkit, view, search)) return false;
 
     if (!session.files.closeBoth()) {
         showError(toolkit, messageCannotWriteResult(session.resultPath));

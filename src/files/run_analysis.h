@@ -1,5 +1,7 @@
 #pragma once
 // The run pipeline shared by the window and the batch program.
+#include "engine/search.h"
+
 #include <string_view>
 
 namespace morvelan {
@@ -10,7 +12,6 @@ inline constexpr std::string_view kMsgRunFinished = "処理を終了しました
 inline constexpr std::string_view kMsgRunInterrupted = "処理を中断しました。";
 inline constexpr std::string_view kMsgCannotOpenInputFile = "入力ファイルを開けません。";
 
-class RunView;
 class Session;
 class Toolkit;
 
@@ -18,6 +19,7 @@ class Toolkit;
 // the LF copy. False at the first failing step; the failing step has shown
 // its own message. Parameters are copied at the start: edits made while the
 // run goes on apply to the next run.
-bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view);
+// `search` chooses the threads and the comparison kind (default: every core).
+bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const SearchSettings& search = {});
 
 } // namespace morvelan

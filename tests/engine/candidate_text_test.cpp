@@ -60,39 +60,6 @@ std::string windowLine(const ReportedCandidate& c)
     return line;
 }
 
-TEST(WindowLine, ParsesBackItsFields)
-{
-    const ReportedCandidate c{500, 37, "0100011101000111", "4747", 12};
-    for (std::string line : {windowLine(c), windowLine(c).substr(0, windowLine(c).size() - 2)}) {
-        const auto f = parseWindowLine(line);
-        ASSERT_TRUE(f.has_value()) << line;
-        EXPECT_EQ(f->interval, 500);
-        EXPECT_EQ(f->index, 37);
-        EXPECT_EQ(f->pattern, "0100011101000111");
-        EXPECT_EQ(f->hex, "4747");
-        EXPECT_EQ(f->count, 12);
-    }
-    // A copy that lost the closing space still parses.
-    const std::string line = windowLine(c);
-    EXPECT_TRUE(parseWindowLine(line.substr(0, line.size() - 3)).has_value());
-}
-
-TEST(WindowLine, CutNumbersParseAsShown)
-{
-    const auto f = parseWindowLine(windowLine({10005, 12345, "0000", "0", 123456}));
-    ASSERT_TRUE(f.has_value());
-    EXPECT_EQ(f->interval, 5);
-    EXPECT_EQ(f->index, 2345);
-    EXPECT_EQ(f->count, 23456);
-}
-
-TEST(WindowLine, RefusesOtherText)
-{
-    for (const char* text : {"", " ", "処理を終了しました。", "  512   36 1011(B)", "  512   36 10x1(B)    20 ",
-                             "  5a2   36 1011(B)    20 ", "  512   36 1011 B)    20 ", "  512   36 1011(B)  2 0 "})
-        EXPECT_FALSE(parseWindowLine(text).has_value()) << text;
-}
-
 TEST(WindowLine, FindsTheCandidateEvenWhenNumbersAreCut)
 {
     const std::vector<ReportedCandidate> results = {

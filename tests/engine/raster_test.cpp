@@ -6,6 +6,7 @@
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
+#include "files/result_rows.h"
 #include "engine/session.h"
 #include "support/collecting_view.h"
 #include "support/scripted_toolkit.h"
@@ -157,7 +158,7 @@ TEST_F(RasterTest, CountAgreesWithTheSearch)
     CollectingView view(session->bits, params);
     TempDir dir;
     ASSERT_TRUE(session->files.result.open(dir.file("r.txt")));
-    ASSERT_TRUE(SearchSync(*session, params, toolkit, view));
+    ASSERT_TRUE(SearchIntoResultFile(*session, params, toolkit, view));
     session->files.result.close();
     ASSERT_FALSE(view.results.empty());
     for (const ReportedCandidate& c : view.results) {

@@ -9,6 +9,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "engine/session.h"
+#include "files/result_rows.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 
@@ -33,14 +34,7 @@ using namespace morvelan;
 using namespace morvelan::testing;
 
 // The kind of a case is the upper half of its seed, its number the lower.
-enum class Kind : std::uint64_t {
-    Random = 1,
-    Structured = 2,
-    PastEnd = 3,
-    NegativeIgnore = 4,
-    OffGrid = 5,
-    Targeted = 6,
-};
+enum class Kind : std::uint64_t { Random = 1, Structured, PastEnd, NegativeIgnore, OffGrid, Targeted, Wide };
 
 constexpr std::int64_t kLastCell = kBitBufferLast;
 
@@ -108,28 +102,16 @@ std::string escaped(std::string_view text)
     return out;
 }
 
-std::string hexSeed(std::uint64_t seed)
-{
-    std::ostringstream s;
-    s << "0x" << std::hex << seed;
-    return s.str();
-}
-
+// The seed and the parameters; the seed alone rebuilds the case.
 std::string describe(const DiffCase& c)
 {
     const AnalysisParameters& p = c.params;
     std::ostringstream s;
-    s << "seed " << hexSeed(c.seed) << ": START_SYNC_INTERVAL=" << p.START_SYNC_INTERVAL
-      << " END_SYNC_INTERVAL=" << p.END_SYNC_INTERVAL << " SYNC_BIT_SIZE=" << p.SYNC_BIT_SIZE
-      << " ALLOW_ERR_BITS=" << p.ALLOW_ERR_BITS << " IGNORE_START_BITS=" << p.IGNORE_START_BITS
-      << " FRAME_ROUNDS=" << p.FRAME_ROUNDS << " THRESHOLD=" << p.THRESHOLD
-      << " skipExclusions=" << (c.skipExclusions ? "yes" : "no");
-    for (std::size_t i = 0; i < p.EXCLUDE_PAT.size(); ++i)
-        s << " EXCLUDE_PAT0" << (i + 1) << "=\"" << escaped(p.EXCLUDE_PAT[i]) << "\"";
-    s << "\n  stream: density " << c.stream.density << ", " << c.stream.zeroOneRuns << " runs";
-    if (c.stream.embedSync)
-        s << ", sync \"" << c.stream.syncWord << "\" every " << c.stream.period << " from offset "
-          << c.stream.offset << " x" << c.stream.copies << " flip " << c.stream.flipChance;
+    s << "seed 0x" << std::hex << c.seed << std::dec << ": START " << p.START_SYNC_INTERVAL << " END "
+      << p.END_SYNC_INTERVAL << " SYNC_BIT_SIZE " << p.SYNC_BIT_SIZE << " ALLOW_ERR_BITS " << p.ALLOW_ERR_BITS
+      << " IGNORE_START_BITS " << p.IGNORE_START_BITS << " FRAME_ROUNDS " << p.FRAME_ROUNDS << " THRESHOLD "
+      << p.THRESHOLD << (c.skipExclusions ? " exclusions off" : " exclusions on");
+    for (const std::string& e : p.EXCLUDE_PAT) s << " \"" << escaped(e) << "\"";
     return s.str();
 }
 
@@ -259,7 +241,7 @@ void drawCommon(Rng& rng, DiffCase& c)
 void applyTarget(Rng& rng, DiffCase& c, std::uint64_t number)
 {
     AnalysisParameters& p = c.params;
-    switch (number % 14) {
+    switch (number % 15) {
     case 0: p.THRESHOLD = INT32_MIN; break;
     case 1: p.THRESHOLD = INT32_MAX; break;
     case 2: // more frames than the original tables held
@@ -298,6 +280,10 @@ void applyTarget(Rng& rng, DiffCase& c, std::uint64_t number)
         p.ALLOW_ERR_BITS = 25; p.EXCLUDE_PAT = {"同期", "", "", "", ""}; c.skipExclusions = false;
         break;
     case 12: p.FRAME_ROUNDS = 0; p.THRESHOLD = 0; break;
+    case 13: // frames inside the buffer but a 64-bit reference cut by its end
+        p.START_SYNC_INTERVAL = p.END_SYNC_INTERVAL = 40; p.SYNC_BIT_SIZE = 64; p.FRAME_ROUNDS = 1;
+        p.IGNORE_START_BITS = kBitBufferLast - 100; p.THRESHOLD = 2;
+        break;
     default:
         p.START_SYNC_INTERVAL = 200; p.END_SYNC_INTERVAL = 203; p.SYNC_BIT_SIZE = 64; p.FRAME_ROUNDS = 30;
         p.ALLOW_ERR_BITS = 4; p.THRESHOLD = 20; planSync(rng, c);
@@ -342,6 +328,11 @@ DiffCase makeCase(std::uint64_t seed, BitBuffer& bits)
     case Kind::Targeted:
         drawIntervals(rng, p, 1, 20, 6);
         break;
+    case Kind::Wide: // several blocks of indexes per interval, the last one partial
+        drawIntervals(rng, p, 60, 700, 1);
+        p.IGNORE_START_BITS = static_cast<std::int32_t>(rng.between(0, 10)) * (rng.chance(0.2) ? 29000 : 1);
+        if (rng.chance(0.7)) planSync(rng, c);
+        break;
     }
     drawExclusions(rng, c);
     if (kind == Kind::Targeted) applyTarget(rng, c, seed & 0xFFFFFFFFULL);
@@ -385,7 +376,26 @@ std::optional<std::string> firstDifference(const char* what, const std::vector<T
     return s.str();
 }
 
-// Runs one case through both searches; the text of every difference, or empty.
+// Every way the search can compare candidates, with and without workers.
+struct SearchPath {
+    const char* name;
+    SearchSettings settings;
+};
+
+std::vector<SearchPath> searchPaths()
+{
+    std::vector<SearchPath> paths = {{"per-candidate", {1, SearchKernel::PerCandidate}},
+                                     {"words64", {1, SearchKernel::Words64}},
+                                     {"words64 3 threads", {3, SearchKernel::Words64}}};
+    if (isKernelAvailable(SearchKernel::Avx2)) {
+        paths.push_back({"avx2", {1, SearchKernel::Avx2}});
+        paths.push_back({"avx2 3 threads", {3, SearchKernel::Avx2}});
+    }
+    return paths;
+}
+
+// Runs one case through the reference and through every search path; the
+// text of every difference, or empty.
 std::string runCase(std::uint64_t seed, const std::string& resultPath)
 {
     auto session = std::make_unique<Session>();
@@ -393,31 +403,37 @@ std::string runCase(std::uint64_t seed, const std::string& resultPath)
 
     ScriptedToolkit referenceKit;
     const ReferenceResult expected = ReferenceSearchSync(session->bits, c.params, c.skipExclusions, referenceKit);
-
     session->params = c.params;
     session->options.skipExclusions = c.skipExclusions;
-    session->foundCount = 0;
-    if (!session->files.result.open(resultPath)) return "cannot open " + resultPath;
-    ScriptedToolkit kit;
-    CapturingView view;
-    const bool completed = SearchSync(*session, c.params, kit, view);
-    session->files.result.close();
 
     std::vector<std::string> problems;
-    const auto showText = [](const std::string& t) { return "\"" + escaped(t) + "\""; };
-    if (!completed) problems.push_back("SearchSync returned false");
-    if (auto d = firstDifference("result file rows", expected.rows, splitRows(readBytes(resultPath)), showText))
-        problems.push_back(*d);
-    if (auto d = firstDifference("window lines", expected.windowLines, view.lines, showText)) problems.push_back(*d);
-    if (auto d = firstDifference("messages", referenceKit.messages, kit.messages, messageText)) problems.push_back(*d);
-    if (session->foundCount != expected.found)
-        problems.push_back("Found count " + std::to_string(session->foundCount) + ", expected " +
-                           std::to_string(expected.found));
-    // The window repaints only while the search yields, so the count may be
-    // shown in steps; it never goes down and ends at the Found count.
-    if (view.foundCounts.empty() || view.foundCounts.back() != expected.found ||
-        !std::is_sorted(view.foundCounts.begin(), view.foundCounts.end()))
-        problems.push_back("shown Found counts do not rise to " + std::to_string(expected.found));
+    for (const SearchPath& path : searchPaths()) {
+        session->foundCount = 0;
+        if (!session->files.result.open(resultPath)) return "cannot open " + resultPath;
+        ScriptedToolkit kit;
+        CapturingView view;
+        const bool completed = SearchIntoResultFile(*session, c.params, kit, view, path.settings);
+        session->files.result.close();
+
+        const std::string on = std::string(" (") + path.name + ")";
+        const auto showText = [](const std::string& t) { return "\"" + escaped(t) + "\""; };
+        if (!completed) problems.push_back("SearchSync returned false" + on);
+        if (auto d = firstDifference("result file rows", expected.rows, splitRows(readBytes(resultPath)), showText))
+            problems.push_back(*d + on);
+        if (auto d = firstDifference("window lines", expected.windowLines, view.lines, showText))
+            problems.push_back(*d + on);
+        if (auto d = firstDifference("messages", referenceKit.messages, kit.messages, messageText))
+            problems.push_back(*d + on);
+        if (session->foundCount != expected.found)
+            problems.push_back("Found count " + std::to_string(session->foundCount) + ", expected " +
+                               std::to_string(expected.found) + on);
+        // The window repaints only while the search yields, so the count may be
+        // shown in steps; it never goes down and ends at the Found count.
+        if (view.foundCounts.empty() || view.foundCounts.back() != expected.found ||
+            !std::is_sorted(view.foundCounts.begin(), view.foundCounts.end()))
+            problems.push_back("shown Found counts do not rise to " + std::to_string(expected.found) + on);
+        if (!problems.empty()) break;
+    }
 
     if (problems.empty()) return {};
     std::string report = describe(c);
@@ -460,6 +476,7 @@ TEST(SearchDifferential, StructuredStreams) { runKind(Kind::Structured, 700); }
 TEST(SearchDifferential, FramesPastTheLastCell) { runKind(Kind::PastEnd, 160); }
 TEST(SearchDifferential, NegativeIgnoreStartBits) { runKind(Kind::NegativeIgnore, 160); }
 TEST(SearchDifferential, SyncBitSizesOffTheGrid) { runKind(Kind::OffGrid, 60); }
-TEST(SearchDifferential, TargetedCorners) { runKind(Kind::Targeted, 28); }
+TEST(SearchDifferential, TargetedCorners) { runKind(Kind::Targeted, 30); }
+TEST(SearchDifferential, WideIntervals) { runKind(Kind::Wide, 40); }
 
 } // namespace

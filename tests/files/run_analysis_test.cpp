@@ -231,12 +231,25 @@ TEST_F(RunAnalysisTest, FailedRowWriteEndsTheRunWithWholeRows)
     EXPECT_FALSE(ok);
     EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("出力ファイルに書き込めません：" + session->resultPath)});
     session->files.closeBoth(); // the Run command's part after a failed run
+    // The header and whole rows only, and the Found count claims no row
+    // that did not reach the file.
     const std::string bytes = readBytes(session->resultPath);
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     const auto lines = resultLines();
-    ASSERT_GT(lines.size(), 19u);
-    EXPECT_EQ(lines.back().size(), lines[18].size());
-    EXPECT_EQ(lines[18], " 100" + spaces(10) + "   0" + spaces(10) + "0100011101000111(4747)" + spaces(6) + "    6");
+    ASSERT_GE(lines.size(), 18u);
+    EXPECT_EQ(lines[17], ";Interval,     Idx,         Bit(SYNC), Value(Count)");
+    EXPECT_EQ(static_cast<std::size_t>(session->foundCount), lines.size() - 18);
+    for (std::size_t r = 18; r < lines.size(); ++r) EXPECT_EQ(lines[r].size(), 54u) << r;
+    EXPECT_LE(fs::file_size(session->resultPath), kLimit);
+}
+
+TEST_F(RunAnalysisTest, AbortFlagStopsTheRunAfterTheHeader)
+{
+    session->abortFlag = true;
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(tk.messages.empty());
+    session->files.closeBoth(); // the Run command's part
+    EXPECT_EQ(resultLines().size(), 18u);
 }
 
 TEST_F(RunAnalysisTest, SyncWidthTheConversionCannotTakeIsRefusedBeforeAnyFile)

@@ -4,6 +4,7 @@
 #include "engine/raster.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
+#include "files/result_rows.h"
 #include "engine/session.h"
 #include "support/collecting_view.h"
 #include "support/scripted_toolkit.h"
@@ -66,7 +67,7 @@ protected:
         session->params.END_SYNC_INTERVAL = 530;
         CollectingView collector(session->bits, session->params);
         EXPECT_TRUE(session->files.result.open(dir.file("R.txt")));
-        EXPECT_TRUE(SearchSync(*session, session->params, toolkit, collector));
+        EXPECT_TRUE(SearchIntoResultFile(*session, session->params, toolkit, collector));
         session->files.result.close();
         for (const ReportedCandidate& c : collector.results)
             results.push_back({static_cast<std::int32_t>(c.interval), static_cast<std::int32_t>(c.index), c.count});

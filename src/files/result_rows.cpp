@@ -1,0 +1,65 @@
+#include "files/result_rows.h"
+
+#include "common/toolkit.h"
+#include "engine/row_text.h"
+#include "engine/run_view.h"
+#include "engine/session.h"
+#include "files/file_messages.h"
+
+namespace morvelan {
+
+ResultRowWriter::ResultRowWriter(Session& session, Toolkit& toolkit, RunView& view)
+    : session_(session), toolkit_(toolkit), view_(view), wantsLines_(view.wantsResultLines()),
+      wantsRecords_(view.wantsRecords())
+{
+    rows_.reserve(kBlockBytes + 256);
+}
+
+bool ResultRowWriter::take(const CandidateRecord& record, std::string_view pattern, std::string_view hex)
+{
+    if (failed_) return false;
+    appendResultRow(rows_, record.interval, record.index, pattern, hex, record.count);
+    if (wantsLines_) {
+        appendWindowLine(lines_, record.interval, record.index, pattern, hex, record.count);
+        lineEnds_.push_back(lines_.size());
+    }
+    if (wantsRecords_) records_.push_back(record);
+    ++pending_;
+    return rows_.size() < kBlockBytes || flush();
+}
+
+bool ResultRowWriter::flush()
+{
+    if (failed_) return false;
+    if (pending_ == 0) return true;
+    ResultFile& file = session_.files.result;
+    if (!file.writeBytes(rows_) || !file.flush()) {
+        failed_ = true;
+        showError(toolkit_, messageCannotWriteResult(file.path()));
+        return false;
+    }
+    std::size_t from = 0;
+    for (std::int32_t i = 0; i < pending_; ++i) {
+        if (wantsLines_) {
+            view_.appendResultLine(std::string_view(lines_).substr(from, lineEnds_[static_cast<std::size_t>(i)] - from));
+            from = lineEnds_[static_cast<std::size_t>(i)];
+        }
+        if (wantsRecords_) view_.candidateReported(records_[static_cast<std::size_t>(i)]);
+    }
+    session_.foundCount += pending_;
+    pending_ = 0;
+    rows_.clear();
+    lines_.clear();
+    lineEnds_.clear();
+    records_.clear();
+    return true;
+}
+
+bool SearchIntoResultFile(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+                          const SearchSettings& settings)
+{
+    ResultRowWriter rows(session, toolkit, view);
+    return SearchSync(session, params, toolkit, view, rows, settings);
+}
+
+} // namespace morvelan
