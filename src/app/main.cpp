@@ -3,6 +3,7 @@
 // from the user's own copy when that file cannot be written.
 #include "engine/session.h"
 #include "settings/settings_location.h"
+#include "ui/end_signals.h"
 #include "ui/main_window.h"
 #include "ui/qt_toolkit.h"
 #include "ui/qt_translation.h"
@@ -26,6 +27,9 @@ int main(int argc, char** argv)
     morvelan::QtToolkit toolkit;
     morvelan::MainWindow window(*session, toolkit, morvelan::DefaultSettingsLocation());
     toolkit.setParentWindow(&window);
+    // SIGTERM and SIGHUP end the program like an abort that nobody confirms.
+    morvelan::EndSignals endSignals;
+    QObject::connect(&endSignals, &morvelan::EndSignals::endRequested, &window, &morvelan::MainWindow::endOnSignal);
     window.show();
     return QApplication::exec();
 }

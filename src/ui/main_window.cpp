@@ -14,6 +14,7 @@
 #include "ui/number_text.h"
 #include "ui_main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QScreen>
@@ -143,6 +144,26 @@ void MainWindow::abortRun()
 void MainWindow::quit()
 {
     close();
+}
+
+void MainWindow::endOnSignal()
+{
+    ending_ = true;
+    // A box open now goes away; a run takes it as answered OK.
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    if (running_) {
+        // The run ends at its next check; the Run command then finishes.
+        session_.abortFlag = true;
+        return;
+    }
+    finishEnding();
+}
+
+void MainWindow::finishEnding()
+{
+    session_.files.closeBoth();
+    close();
+    QCoreApplication::exit(1);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

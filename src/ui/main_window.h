@@ -44,6 +44,11 @@ public:
 
     bool isRunning() const { return running_; }
 
+    // The program was told to end (SIGTERM, SIGHUP): a run in progress is
+    // aborted without a question, both files are closed and the window
+    // closes; the application then exits with code 1.
+    void endOnSignal();
+
     // What a run writes into the window.
     void setProgressRange(std::int32_t min, std::int32_t max) override;
     void setProgressValue(std::int32_t value) override;
@@ -76,6 +81,9 @@ private:
     void saveSettings();
     void resetToDefaults();
 
+    // Closes both files and the window and ends the application (code 1).
+    void finishEnding();
+
     // The Run command's running state: the eight controls it switches.
     void setRunControlsEnabled(bool enabled);
     // Called at every position report of a run: shows the result lines
@@ -105,6 +113,7 @@ private:
     // asked to stop and the window closes once it has ended.
     bool closeRequested_ = false;
     bool destroying_ = false;
+    bool ending_ = false; // endOnSignal was called
     // What the last run reported and the parameters it ran with: the result
     // list's lines and the raster viewer are derived from them.
     CandidateRecords runResults_;

@@ -36,6 +36,36 @@ private:
     long heldBack_ = 0;
 };
 
+// Once the program has been told to end (SIGTERM, SIGHUP), nobody is left
+// to answer: no box is shown any more and every question is answered OK, so
+// a run in progress ends as an abort without asking. A box already open when
+// the signal came counts as answered OK as well.
+class UnattendedOnceEnding : public Toolkit {
+public:
+    UnattendedOnceEnding(Toolkit& inner, const bool& ending) : inner_(inner), ending_(ending) {}
+
+    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
+    {
+        if (ending_) return Answer::Ok;
+        const Answer answer = inner_.showMessage(text, caption, buttons);
+        return ending_ ? Answer::Ok : answer;
+    }
+    void yield() override { inner_.yield(); }
+    void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
+    std::optional<std::string> chooseOpenFile(std::string_view startName) override
+    {
+        return inner_.chooseOpenFile(startName);
+    }
+    std::optional<std::string> chooseSaveFile(std::string_view startName) override
+    {
+        return inner_.chooseSaveFile(startName);
+    }
+
+private:
+    Toolkit& inner_;
+    const bool& ending_;
+};
+
 // True for the texts the three conversions show.
 bool isConversionMessage(std::string_view text);
 

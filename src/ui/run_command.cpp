@@ -48,7 +48,8 @@ void MainWindow::runCommand()
 
     running_ = true;
     runParams_ = session_.params; // the copy the run takes at its start
-    OncePerRunConversionMessages runToolkit(toolkit_); // a fresh one per run
+    OncePerRunConversionMessages onceToolkit(toolkit_); // a fresh one per run
+    UnattendedOnceEnding runToolkit(onceToolkit, ending_);
     const bool succeeded = RunAnalysis(session_, runToolkit, *this);
     running_ = false;
     ui_->txtResult->setLineCount(runResults_.size());
@@ -56,6 +57,10 @@ void MainWindow::runCommand()
     ui_->cmd中止->setEnabled(false);
     toolkit_.setBusyPointer(false);
     setRunControlsEnabled(true);
+    if (ending_) {
+        finishEnding();
+        return;
+    }
     if (succeeded) {
         showError(toolkit_, kMsgRunFinished);
         // Max keeps the last interval, so the bar stands at the first one.

@@ -239,7 +239,7 @@ TEST_F(RunAnalysisTest, FailedRowWriteEndsTheRunWithWholeRows)
     ASSERT_GE(lines.size(), 18u);
     EXPECT_EQ(lines[17], ";Interval,     Idx,         Bit(SYNC), Value(Count)");
     EXPECT_EQ(static_cast<std::size_t>(session->foundCount), lines.size() - 18);
-    for (std::size_t r = 18; r < lines.size(); ++r) EXPECT_EQ(lines[r].size(), 54u) << r;
+    for (std::size_t r = 18; r < lines.size(); ++r) EXPECT_EQ(lines[r].size(), 61u) << r;
     EXPECT_LE(fs::file_size(session->resultPath), kLimit);
 }
 

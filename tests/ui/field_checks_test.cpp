@@ -24,6 +24,14 @@ struct FieldCase {
     std::int32_t stored;
 };
 
+// Readable, stable test names: the field, what the settings held, the text.
+void PrintTo(const FieldCase& c, std::ostream* os)
+{
+    *os << c.field;
+    for (const auto& [key, value] : c.settings) *os << ' ' << key << '=' << value;
+    *os << " typed '" << c.typed << "'";
+}
+
 std::int32_t parameterOf(const AnalysisParameters& p, const std::string& field)
 {
     const std::map<std::string, std::int32_t> byField = {
@@ -77,6 +85,11 @@ struct FrameCountCase {
     const char* guide;
     const char* thresholdShown;
 };
+
+void PrintTo(const FrameCountCase& c, std::ostream* os)
+{
+    *os << "THRESHOLD=" << c.threshold << " typed '" << c.typed << "'";
+}
 
 class FrameCountCheck : public WindowTest, public ::testing::WithParamInterface<FrameCountCase> {};
 

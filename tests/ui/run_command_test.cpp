@@ -1,13 +1,17 @@
 // The Run command: its checks, the running state, the run's display, the
 // two endings, Abort, and closing the window while a run goes on.
 #include "generated_capture.h"
+#include "ui/end_signals.h"
 #include "ui/file_selection.h"
 #include "ui/raster_window.h"
 #include "window_fixture.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QProgressBar>
 #include <QScrollBar>
+
+#include <csignal>
 
 namespace morvelan::testing {
 namespace {
@@ -208,6 +212,25 @@ TEST_F(RunCommandTest, ClosingDuringARunAbortsItUnlessTheAbortIsDeclined)
     EXPECT_EQ(toolkit.messages.back(), kInterrupted);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(session->files.result.isOpen());
+}
+
+TEST_F(RunCommandTest, EndSignalAbortsTheRunWithoutAskingAndClosesEverything)
+{
+    openWindow(kLongRun);
+    EndSignals endSignals;
+    ASSERT_TRUE(endSignals.installed());
+    QObject::connect(&endSignals, &EndSignals::endRequested, window.get(), &MainWindow::endOnSignal);
+    toolkit.onYield = [](int n) {
+        if (n == 2) std::raise(SIGTERM);
+        QCoreApplication::processEvents(); // as the window's own yield does
+    };
+    runOn(longInput());
+    EXPECT_EQ(toolkit.messages, std::vector{kRunQuestion}); // no abort question, no ending box
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(session->files.result.isOpen());
+    const std::string bytes = readBytes(dir.file("Rlong.txt"));
+    EXPECT_TRUE(bytes.ends_with("\r\n"));
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 18 + session->foundCount); // header and whole rows
 }
 
 } // namespace
