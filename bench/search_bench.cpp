@@ -9,7 +9,7 @@
 #include "engine/parameters.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/run_analysis.h"
 
 #include <benchmark/benchmark.h>

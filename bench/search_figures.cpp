@@ -12,7 +12,7 @@
 // Usage: morvelan_search_figures [REPEATS]   (default 5)
 #include "engine/parameters.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"
 #include "files/result_rows.h"

@@ -6,7 +6,7 @@
 #include "support/counting_toolkit.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/run_analysis.h"
 
 #include <algorithm>

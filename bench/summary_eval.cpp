@@ -16,7 +16,7 @@
 #include "common/toolkit.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "engine/summary.h"
 #include "files/run_analysis.h"
 

@@ -4,7 +4,7 @@
 // prints "rows N seconds S peak_kb P rss_kb R" (peak and resident from
 // /proc/self/status, VmHWM and VmRSS, after the run).
 #include "common/toolkit.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "ui/main_window.h"
 #include "ui/result_list.h"
 

@@ -1,6 +1,6 @@
 // The input reader on arbitrary bytes: the first byte picks the options
 // (header check, LF conversion), the rest is the input file.
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"
 #include "support/counting_toolkit.h"

@@ -7,7 +7,7 @@
 #include "engine/candidate_record.h"
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/run_analysis.h"
 #include "ui/raster_view.h"
 #include "ui/raster_window.h"

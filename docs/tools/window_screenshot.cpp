@@ -5,7 +5,7 @@
 // scale follows QT_FONT_DPI (144 for 150 %). With MORVELAN_GEOMETRY=1 it also
 // prints each named control's place in the window.
 #include "common/toolkit.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "ui/main_window.h"
 
 #include <QAbstractButton>

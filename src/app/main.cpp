@@ -1,7 +1,7 @@
 // morvelan: the window program. One window, one session, the Qt toolkit;
 // the parameters come from "Morvelan.ini" in the program's own folder, or
 // from the user's own copy when that file cannot be written.
-#include "engine/session.h"
+#include "files/session.h"
 #include "settings/settings_location.h"
 #include "ui/end_signals.h"
 #include "ui/main_window.h"

@@ -4,7 +4,7 @@
 
 #include "common/png_writer.h"
 #include "engine/candidate_text.h"
-#include "engine/session.h"
+#include "files/session.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,6 +1,6 @@
 #include "cli/console.h"
 
-#include "engine/session.h"
+#include "files/session.h"
 
 #include <algorithm>
 #include <cstdio>

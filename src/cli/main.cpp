@@ -8,7 +8,7 @@
 #include "common/text.h"
 #include "common/toolkit.h"
 #include "engine/parameters.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_messages.h"
 #include "files/run_analysis.h"
 #include "settings/settings.h"

@@ -6,7 +6,7 @@
 #include "engine/hex_convert.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "engine/run_state.h"
 
 #include <algorithm>
 #include <chrono>
@@ -229,7 +229,7 @@ int workerCount(int threads, const AnalysisParameters& p)
 
 class Search {
 public:
-    Search(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view, CandidateSink& sink,
+    Search(RunState& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view, CandidateSink& sink,
            const SearchSettings& settings)
         : session_(session), p_(params), toolkit_(toolkit), view_(view), sink_(sink), conversionKit_(toolkit, sink),
           plan_(session.bits, params, session.options.skipExclusions, settings.kernel),
@@ -366,7 +366,7 @@ private:
         return false;
     }
 
-    Session& session_;
+    RunState& session_;
     const AnalysisParameters& p_;
     Toolkit& toolkit_;
     RunView& view_;
@@ -383,7 +383,7 @@ private:
 
 } // namespace
 
-bool SearchSync(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+bool SearchSync(RunState& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
                 CandidateSink& sink, const SearchSettings& settings)
 {
     Search search(session, params, toolkit, view, sink, settings);

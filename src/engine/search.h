@@ -11,7 +11,7 @@ namespace morvelan {
 
 class CandidateSink;
 class RunView;
-class Session;
+class RunState;
 class Toolkit;
 struct AnalysisParameters;
 
@@ -36,7 +36,7 @@ struct SearchSettings {
 // index. Yields to the window about every 20 ms and asks the abort question
 // when the Abort flag is set. False when the user confirmed an abort or the
 // sink failed.
-bool SearchSync(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+bool SearchSync(RunState& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
                 CandidateSink& sink, const SearchSettings& settings = {});
 
 } // namespace morvelan

@@ -4,7 +4,7 @@
 #include "common/toolkit.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_messages.h"
 
 #include <chrono>

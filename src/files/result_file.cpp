@@ -5,7 +5,7 @@
 #include "common/text.h"
 #include "common/toolkit.h"
 #include "engine/parameters.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_messages.h"
 #include "files/input_reader.h"
 #include "files/lf_copy.h"

@@ -3,7 +3,7 @@
 #include "common/toolkit.h"
 #include "engine/row_text.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_messages.h"
 
 namespace morvelan {

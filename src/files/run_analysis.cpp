@@ -4,7 +4,7 @@
 #include "engine/parameters.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_messages.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"

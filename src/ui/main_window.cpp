@@ -2,7 +2,7 @@
 
 #include "common/toolkit.h"
 #include "engine/parameters.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "settings/settings.h"
 #include "ui/file_selection.h"
 #include "ui/qt_text.h"

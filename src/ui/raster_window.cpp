@@ -4,7 +4,7 @@
 #include "common/toolkit.h"
 #include "engine/candidate_text.h"
 #include "engine/raster.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "ui/qt_text.h"
 #include "ui/qt_toolkit.h"
 #include "ui/raster_view.h"

@@ -3,7 +3,7 @@
 
 #include "common/text.h"
 #include "common/toolkit.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/run_analysis.h"
 #include "ui/qt_text.h"
 #include "ui/message_filter.h"

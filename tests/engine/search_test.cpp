@@ -6,7 +6,7 @@
 
 #include "engine/run_view.h"
 #include "engine/search.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/result_rows.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"

@@ -7,7 +7,7 @@
 #include "engine/candidate_text.h"
 #include "engine/known_sync_words.h"
 #include "engine/parameters.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/run_analysis.h"
 #include "support/collecting_view.h"
 #include "support/scripted_toolkit.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the data-file tests.
 #include "engine/bit_buffer.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/input_reader.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"

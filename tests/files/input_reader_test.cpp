@@ -2,7 +2,7 @@
 
 #include "engine/parameters.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_test_support.h"
 #include "files/run_analysis.h"
 

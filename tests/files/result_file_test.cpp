@@ -1,7 +1,7 @@
 #include "files/result_file.h"
 
 #include "engine/parameters.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_test_support.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"

@@ -2,7 +2,7 @@
 
 #include "engine/parameters.h"
 #include "engine/run_view.h"
-#include "engine/session.h"
+#include "files/session.h"
 #include "files/file_test_support.h"
 #include "files/result_file.h"
 #include "support/scripted_toolkit.h"

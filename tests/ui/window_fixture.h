@@ -1,7 +1,7 @@
 #pragma once
 // Drives the real window through its widgets, with a scripted toolkit in
 // place of message boxes and dialogs, and a settings file in a temp folder.
-#include "engine/session.h"
+#include "files/session.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"

@@ -1,0 +1,28 @@
+#pragma once
+// The one object that owns what lives for the whole process: the run state
+// the engine works on (parameters, Bit buffer, Abort flag, Found count), the
+// two file paths and the two run files. The window owns one; each test makes
+// its own.
+#include "engine/run_state.h"
+#include "files/run_files.h"
+
+#include <string>
+#include <string_view>
+
+namespace morvelan {
+
+inline constexpr std::string_view kVersion = "1.00";
+inline constexpr std::string_view kRevision = "1.00.0043";
+
+class Session : public RunState {
+public:
+    std::string inputPath;  // set only by the input browse command
+    std::string resultPath; // derived from inputPath by the browse command
+    // The names to open when they differ from the paths shown: a relative
+    // name whose absolute form is too long for the system. Empty: the path.
+    std::string inputOpenName;
+    std::string resultOpenName;
+    RunFiles files;
+};
+
+} // namespace morvelan
