@@ -34,6 +34,30 @@ public:
     virtual std::optional<std::string> chooseSaveFile(std::string_view /*startName*/) { return std::nullopt; }
 };
 
+// A toolkit that passes everything on to another one: the base of toolkits
+// that change only how messages are shown.
+class ForwardingToolkit : public Toolkit {
+public:
+    explicit ForwardingToolkit(Toolkit& inner) : inner_(inner) {}
+    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
+    {
+        return inner_.showMessage(text, caption, buttons);
+    }
+    void yield() override { inner_.yield(); }
+    void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
+    std::optional<std::string> chooseOpenFile(std::string_view startName) override
+    {
+        return inner_.chooseOpenFile(startName);
+    }
+    std::optional<std::string> chooseSaveFile(std::string_view startName) override
+    {
+        return inner_.chooseSaveFile(startName);
+    }
+
+private:
+    Toolkit& inner_;
+};
+
 // Shorthand for the many OK-only boxes under the application title.
 inline void showError(Toolkit& toolkit, std::string_view text)
 {

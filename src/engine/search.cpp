@@ -190,9 +190,9 @@ private:
 
 // The toolkit as the conversion sees it: the rows reported so far reach the
 // Result file and the window before any message box shows.
-class FlushingToolkit : public Toolkit {
+class FlushingToolkit : public ForwardingToolkit {
 public:
-    FlushingToolkit(Toolkit& toolkit, CandidateSink& sink) : toolkit_(toolkit), sink_(sink) {}
+    FlushingToolkit(Toolkit& toolkit, CandidateSink& sink) : ForwardingToolkit(toolkit), sink_(sink) {}
     bool failed = false;
     Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
     {
@@ -200,14 +200,10 @@ public:
             failed = true;
             return Answer::Ok;
         }
-        return toolkit_.showMessage(text, caption, buttons);
+        return ForwardingToolkit::showMessage(text, caption, buttons);
     }
-    void yield() override { toolkit_.yield(); }
-    void setBusyPointer(bool busy) override { toolkit_.setBusyPointer(busy); }
-    std::optional<std::string> chooseOpenFile(std::string_view start) override { return toolkit_.chooseOpenFile(start); }
 
 private:
-    Toolkit& toolkit_;
     CandidateSink& sink_;
 };
 

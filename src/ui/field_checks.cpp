@@ -80,20 +80,16 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
 {
     FieldCheckOutcome out;
     // Notes whether the check showed its message.
-    class Noticing : public Toolkit {
+    class Noticing : public ForwardingToolkit {
     public:
-        Noticing(Toolkit& inner, bool& shown) : inner_(inner), shown_(shown) {}
+        Noticing(Toolkit& inner, bool& shown) : ForwardingToolkit(inner), shown_(shown) {}
         Answer showMessage(std::string_view t, std::string_view c, Buttons b) override
         {
             shown_ = true;
-            return inner_.showMessage(t, c, b);
+            return ForwardingToolkit::showMessage(t, c, b);
         }
-        void yield() override { inner_.yield(); }
-        void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
-        std::optional<std::string> chooseOpenFile(std::string_view s) override { return inner_.chooseOpenFile(s); }
 
     private:
-        Toolkit& inner_;
         bool& shown_;
     } toolkit(plainToolkit, out.messageShown);
 

@@ -19,7 +19,7 @@ Answer OncePerRunConversionMessages::showMessage(std::string_view text, std::str
         }
         shown_.emplace(text);
     }
-    return inner_.showMessage(text, caption, buttons);
+    return ForwardingToolkit::showMessage(text, caption, buttons);
 }
 
 } // namespace morvelan

@@ -11,27 +11,16 @@
 
 namespace morvelan {
 
-class OncePerRunConversionMessages : public Toolkit {
+class OncePerRunConversionMessages : public ForwardingToolkit {
 public:
-    explicit OncePerRunConversionMessages(Toolkit& inner) : inner_(inner) {}
+    explicit OncePerRunConversionMessages(Toolkit& inner) : ForwardingToolkit(inner) {}
 
     Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override;
-    void yield() override { inner_.yield(); }
-    void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
-    std::optional<std::string> chooseOpenFile(std::string_view startName) override
-    {
-        return inner_.chooseOpenFile(startName);
-    }
-    std::optional<std::string> chooseSaveFile(std::string_view startName) override
-    {
-        return inner_.chooseSaveFile(startName);
-    }
 
     // How many conversion messages were held back.
     long heldBack() const { return heldBack_; }
 
 private:
-    Toolkit& inner_;
     std::set<std::string, std::less<>> shown_;
     long heldBack_ = 0;
 };
@@ -40,29 +29,18 @@ private:
 // to answer: no box is shown any more and every question is answered OK, so
 // a run in progress ends as an abort without asking. A box already open when
 // the signal came counts as answered OK as well.
-class UnattendedOnceEnding : public Toolkit {
+class UnattendedOnceEnding : public ForwardingToolkit {
 public:
-    UnattendedOnceEnding(Toolkit& inner, const bool& ending) : inner_(inner), ending_(ending) {}
+    UnattendedOnceEnding(Toolkit& inner, const bool& ending) : ForwardingToolkit(inner), ending_(ending) {}
 
     Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
     {
         if (ending_) return Answer::Ok;
-        const Answer answer = inner_.showMessage(text, caption, buttons);
+        const Answer answer = ForwardingToolkit::showMessage(text, caption, buttons);
         return ending_ ? Answer::Ok : answer;
-    }
-    void yield() override { inner_.yield(); }
-    void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
-    std::optional<std::string> chooseOpenFile(std::string_view startName) override
-    {
-        return inner_.chooseOpenFile(startName);
-    }
-    std::optional<std::string> chooseSaveFile(std::string_view startName) override
-    {
-        return inner_.chooseSaveFile(startName);
     }
 
 private:
-    Toolkit& inner_;
     const bool& ending_;
 };
 
