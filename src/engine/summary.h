@@ -89,9 +89,12 @@ struct SummaryGroup {
     std::int64_t fixedStart = 0;         // the fixed region (length 0: none)
     std::int64_t fixedLength = 0;
     std::string fixedHex;                // its bits as captured, in hex
+    bool counterFollows = false;         // a frame counter's lowest bit follows the word
+    bool syncLike = false;               // a balanced, fixed word that is not fill
     std::int64_t rows = 0;               // reported candidates it stands for
     long double frameChanceLog10 = 0;    // log10 q
     long double chanceLog10 = 0;         // log10 expected chance count
+    long double intervalChanceLog10 = 0; // the least likely reading at `interval`
     std::vector<std::int64_t> intervals; // its distinct intervals, ascending
     // The run of its indexes at `interval` that holds best.index, in frame
     // order (firstIndex > lastIndex when the run wraps past the frame end).
