@@ -320,24 +320,35 @@ private:
             std::vector<Segment> words = wordSegments(content);
             // All fill: the fill's own pattern.
             if (words.empty()) words.push_back({0, std::min(content.size(), static_cast<std::size_t>(window_))});
-            std::optional<std::tuple<bool, long double, std::int64_t>> chosen; // counter, log10 q, offset
+            // The word a counter follows, then a sync-like one, then the least likely.
+            std::optional<std::tuple<bool, bool, long double, std::int64_t>> chosen;
             for (const Segment& w : words) {
                 const long double q = log10WordChance(content.substr(w.start, w.length));
                 const auto [offset, counter] = alignToCounter(profile, region, content, w.start);
-                const std::tuple<bool, long double, std::int64_t> c{counter, q, offset};
-                if (!chosen || std::get<0>(c) > std::get<0>(*chosen) ||
-                    (std::get<0>(c) == std::get<0>(*chosen) && q < std::get<1>(*chosen)))
-                    chosen = c;
+                const bool syncLike = readsLikeSync(profile, region, offset);
+                if (!chosen || std::tuple{!counter, !syncLike, q} < std::tuple{!std::get<0>(*chosen), !std::get<1>(*chosen), std::get<2>(*chosen)})
+                    chosen = std::tuple{counter, syncLike, q, offset};
             }
-            std::tie(g.counterFollows, g.frameChanceLog10, g.syncOffset) = *chosen;
+            std::tie(g.counterFollows, g.syncLike, g.frameChanceLog10, g.syncOffset) = *chosen;
             g.syncBits = majorityFrom(profile, g.syncOffset);
-            const auto ones = std::count(g.syncBits.begin(), g.syncBits.end(), '1');
-            const auto size = static_cast<std::int64_t>(g.syncBits.size());
-            g.syncLike = floorMod(g.syncOffset - region.start, g.interval) + size <= region.length &&
-                         ones * 8 >= size * 3 && ones * 8 <= size * 5 && leadingFillLength(g.syncBits) == 0;
         }
         finish(g);
         return r;
+    }
+
+    // Whether the SYNC_BIT_SIZE bits from `offset` lie inside `region`, hold
+    // 3/8 to 5/8 ones and agree with themselves shifted by one bit in at
+    // most 3/4 of the places, as designed sync words do (low autocorrelation);
+    // constant status words are mostly one value, fill is long runs.
+    bool readsLikeSync(const FrameProfile& profile, const FixedRegion& region, std::int64_t offset) const
+    {
+        const std::string word = majorityFrom(profile, offset);
+        const auto size = static_cast<std::int64_t>(word.size());
+        const auto ones = std::count(word.begin(), word.end(), '1');
+        std::int64_t agree = 0;
+        for (std::size_t j = 1; j < word.size(); ++j) agree += word[j] == word[j - 1];
+        return floorMod(offset - region.start, profile.interval) + size <= region.length && ones * 8 >= size * 3 &&
+               ones * 8 <= size * 5 && agree * 4 <= (size - 1) * 3;
     }
 
     // Where the word that begins at content offset `from` of `region`
