@@ -29,7 +29,9 @@ FrameProfile profileFrames(const BitBuffer& bits, std::int64_t first, std::int64
     p.fixed.assign(width, false);
     p.toggling.assign(width, false);
     if (p.frames < 2) return p;
-    const auto share = [](std::int64_t n) { return static_cast<std::int64_t>(kFixedShare * static_cast<double>(n) + 0.999999); };
+    const auto share = [](std::int64_t n) {
+        return static_cast<std::int64_t>(kFixedShare * static_cast<double>(n) + 0.999999);
+    };
     const std::int64_t needed = share(p.frames);
     const std::int64_t neededFlips = share(p.frames - 1);
     for (std::size_t o = 0; o < width; ++o) {

@@ -321,15 +321,19 @@ private:
             // All fill: the fill's own pattern.
             if (words.empty()) words.push_back({0, std::min(content.size(), static_cast<std::size_t>(window_))});
             // The word a counter follows, then a sync-like one, then the least likely.
-            std::optional<std::tuple<bool, bool, long double, std::int64_t>> chosen;
+            std::optional<std::tuple<bool, bool, long double, std::int64_t>> chosen; // no counter, not sync-like
             for (const Segment& w : words) {
                 const long double q = log10WordChance(content.substr(w.start, w.length));
                 const auto [offset, counter] = alignToCounter(profile, region, content, w.start);
-                const bool syncLike = readsLikeSync(profile, region, offset);
-                if (!chosen || std::tuple{!counter, !syncLike, q} < std::tuple{!std::get<0>(*chosen), !std::get<1>(*chosen), std::get<2>(*chosen)})
-                    chosen = std::tuple{counter, syncLike, q, offset};
+                const std::tuple candidate{!counter, !readsLikeSync(profile, region, offset), q, offset};
+                if (!chosen || std::tie(std::get<0>(candidate), std::get<1>(candidate), std::get<2>(candidate)) <
+                                   std::tie(std::get<0>(*chosen), std::get<1>(*chosen), std::get<2>(*chosen)))
+                    chosen = candidate;
             }
-            std::tie(g.counterFollows, g.syncLike, g.frameChanceLog10, g.syncOffset) = *chosen;
+            g.counterFollows = !std::get<0>(*chosen);
+            g.syncLike = !std::get<1>(*chosen);
+            g.frameChanceLog10 = std::get<2>(*chosen);
+            g.syncOffset = std::get<3>(*chosen);
             g.syncBits = majorityFrom(profile, g.syncOffset);
         }
         finish(g);
