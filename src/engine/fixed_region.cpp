@@ -14,18 +14,31 @@ FrameProfile profileFrames(const BitBuffer& bits, std::int64_t first, std::int64
     p.frames = lastCell >= first ? (lastCell - first + 1) / interval : 0;
     const auto width = static_cast<std::size_t>(interval);
     std::vector<std::int64_t> ones(width, 0);
+    std::vector<std::int64_t> flips(width, 0);
+    std::vector<std::uint8_t> previous(width, 0);
     for (std::int64_t k = 0; k < p.frames; ++k) {
         const std::int64_t base = first + k * interval;
-        for (std::size_t o = 0; o < width; ++o) ones[o] += bits.get(base + static_cast<std::int64_t>(o));
+        for (std::size_t o = 0; o < width; ++o) {
+            const auto b = static_cast<std::uint8_t>(bits.get(base + static_cast<std::int64_t>(o)));
+            ones[o] += b;
+            flips[o] += k > 0 && b != previous[o];
+            previous[o] = b;
+        }
     }
     p.majority.assign(width, '0');
     p.fixed.assign(width, false);
+    p.toggling.assign(width, false);
     if (p.frames < 2) return p;
-    const auto needed = static_cast<std::int64_t>(kFixedShare * static_cast<double>(p.frames) + 0.999999);
+    const auto share = [](std::int64_t n) {
+        return static_cast<std::int64_t>(kFixedShare * static_cast<double>(n) + 0.999999);
+    };
+    const std::int64_t needed = share(p.frames);
+    const std::int64_t neededFlips = share(p.frames - 1);
     for (std::size_t o = 0; o < width; ++o) {
         const bool one = ones[o] * 2 > p.frames;
         p.majority[o] = one ? '1' : '0';
         p.fixed[o] = (one ? ones[o] : p.frames - ones[o]) >= needed;
+        p.toggling[o] = p.frames >= 3 && flips[o] >= neededFlips;
     }
     return p;
 }
@@ -77,6 +90,15 @@ std::vector<Segment> wordSegments(std::string_view bits)
         ++j;
     }
     return out;
+}
+
+std::size_t fillRunEnd(std::string_view bits, std::size_t at)
+{
+    if (at < 2 || at > bits.size()) return at;
+    const bool same = bits[at - 1] == bits[at - 2];
+    std::size_t end = at;
+    while (end < bits.size() && (bits[end] == bits[end - 1]) == same) ++end;
+    return end;
 }
 
 std::string bitsToHex(const std::string& bits)

@@ -28,6 +28,10 @@ struct FrameProfile {
     std::int64_t frames = 0;          // whole frames folded
     std::string majority;             // "0"/"1" per offset
     std::vector<bool> fixed;          // per offset
+    // Per offset: flips from each frame to the next in at least kFixedShare
+    // of the frame pairs (three frames or more), as the lowest bit of a
+    // frame counter does.
+    std::vector<bool> toggling;
 };
 
 // Folds cells first .. lastCell at `interval`; only whole frames count.
@@ -55,6 +59,11 @@ struct Segment {
 };
 // The parts of `bits` between fills: the words of a fixed region.
 std::vector<Segment> wordSegments(std::string_view bits);
+
+// Where the fill run that ends just before `at` really ends: the first
+// offset from `at` on that no longer continues its pattern (one value, or
+// alternating values). `at` itself when no fill of two bits or more precedes.
+std::size_t fillRunEnd(std::string_view bits, std::size_t at);
 
 // "0"/"1" text as hexadecimal, four bits a digit; a last group shorter than
 // four is filled with 0s on the right.

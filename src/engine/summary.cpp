@@ -12,6 +12,7 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <tuple>
 
 namespace morvelan {
 namespace {
@@ -199,14 +200,35 @@ struct Reading {
     int knownMismatches = std::numeric_limits<int>::max();
 };
 
-bool readsBetter(const Reading& a, const Reading& b)
+// Among the readings of one interval: a published word, then the word a
+// frame counter follows, then a sync-like word, then the least likely.
+bool syncReadsBetter(const Reading& a, const Reading& b)
 {
     if (a.g.syncName.empty() != b.g.syncName.empty()) return !a.g.syncName.empty();
     if (a.knownMismatches != b.knownMismatches) return a.knownMismatches < b.knownMismatches;
+    if (a.g.counterFollows != b.g.counterFollows) return a.g.counterFollows;
+    if (a.g.syncLike != b.g.syncLike) return a.g.syncLike;
     if (a.g.chanceLog10 != b.g.chanceLog10) return a.g.chanceLog10 < b.g.chanceLog10;
+    return a.g.best.count > b.g.best.count;
+}
+
+// Between intervals: a published word, then the interval's least likely
+// reading (how surely the frame repeats there), the higher count, the
+// smaller interval.
+bool intervalReadsBetter(const Reading& a, const Reading& b)
+{
+    if (a.g.syncName.empty() != b.g.syncName.empty()) return !a.g.syncName.empty();
+    if (a.knownMismatches != b.knownMismatches) return a.knownMismatches < b.knownMismatches;
+    if (a.g.intervalChanceLog10 != b.g.intervalChanceLog10) return a.g.intervalChanceLog10 < b.g.intervalChanceLog10;
     if (a.g.best.count != b.g.best.count) return a.g.best.count > b.g.best.count;
     return a.g.interval < b.g.interval;
 }
+
+// Frames are built of 8-bit words from the sync word on, and a frame
+// counter (its lowest bit flips every frame) commonly follows the word.
+constexpr std::int64_t kWordGrid = 8;
+constexpr std::int64_t kCounterNearest = 24; // a 16-bit word and an 8-bit counter
+constexpr std::int64_t kCounterFarthest = 80;
 
 // What the capture folded at a group's intervals says about it.
 class GroupAnalyser {
@@ -231,8 +253,14 @@ public:
             std::int64_t top = 0;
             for (const CandidateRecord& r : members) top = std::max(top, r.count);
             if (top * 10 < m.topCount * 9) continue; // an echo that lost frames
-            for (Reading& r : readInterval(interval, members))
-                if (!best || readsBetter(r, *best)) best = std::move(r);
+            std::vector<Reading> readings = readInterval(interval, members);
+            long double strongest = std::numeric_limits<long double>::infinity();
+            for (const Reading& r : readings) strongest = std::min(strongest, r.g.chanceLog10);
+            Reading* chosen = &readings.front();
+            for (Reading& r : readings)
+                if (syncReadsBetter(r, *chosen)) chosen = &r;
+            chosen->g.intervalChanceLog10 = strongest;
+            if (!best || intervalReadsBetter(*chosen, *best)) best = std::move(*chosen);
         }
         SummaryGroup g = std::move(best->g);
         g.intervals = intervals;
@@ -292,21 +320,63 @@ private:
             std::vector<Segment> words = wordSegments(content);
             // All fill: the fill's own pattern.
             if (words.empty()) words.push_back({0, std::min(content.size(), static_cast<std::size_t>(window_))});
-            long double rarest = std::numeric_limits<long double>::infinity();
-            std::size_t from = 0;
+            // The word a counter follows, then a sync-like one, then the least likely.
+            std::optional<std::tuple<bool, bool, long double, std::int64_t>> chosen; // no counter, not sync-like
             for (const Segment& w : words) {
                 const long double q = log10WordChance(content.substr(w.start, w.length));
-                if (q < rarest) {
-                    rarest = q;
-                    from = w.start;
-                }
+                const auto [offset, counter] = alignToCounter(profile, region, content, w.start);
+                const std::tuple candidate{!counter, !readsLikeSync(profile, region, offset), q, offset};
+                if (!chosen || std::tie(std::get<0>(candidate), std::get<1>(candidate), std::get<2>(candidate)) <
+                                   std::tie(std::get<0>(*chosen), std::get<1>(*chosen), std::get<2>(*chosen)))
+                    chosen = candidate;
             }
-            g.syncOffset = floorMod(region.start + static_cast<std::int64_t>(from), g.interval);
-            g.frameChanceLog10 = rarest;
+            g.counterFollows = !std::get<0>(*chosen);
+            g.syncLike = !std::get<1>(*chosen);
+            g.frameChanceLog10 = std::get<2>(*chosen);
+            g.syncOffset = std::get<3>(*chosen);
             g.syncBits = majorityFrom(profile, g.syncOffset);
         }
         finish(g);
         return r;
+    }
+
+    // Whether the SYNC_BIT_SIZE bits from `offset` lie inside `region`, hold
+    // 3/8 to 5/8 ones and agree with themselves shifted by one bit in at
+    // most 3/4 of the places, as designed sync words do (low autocorrelation);
+    // constant status words are mostly one value, fill is long runs.
+    bool readsLikeSync(const FrameProfile& profile, const FixedRegion& region, std::int64_t offset) const
+    {
+        const std::string word = majorityFrom(profile, offset);
+        const auto size = static_cast<std::int64_t>(word.size());
+        const auto ones = std::count(word.begin(), word.end(), '1');
+        std::int64_t agree = 0;
+        for (std::size_t j = 1; j < word.size(); ++j) agree += word[j] == word[j - 1];
+        return floorMod(offset - region.start, profile.interval) + size <= region.length && ones * 8 >= size * 3 &&
+               ones * 8 <= size * 5 && agree * 4 <= (size - 1) * 3;
+    }
+
+    // Where the word that begins at content offset `from` of `region`
+    // starts on the grid of a frame counter that follows it, and whether one
+    // does. After fill the word starts at the last grid offset up to where
+    // the fill run really ends (its first bits may continue the fill);
+    // otherwise at the first grid offset from `from`.
+    std::pair<std::int64_t, bool> alignToCounter(const FrameProfile& profile, const FixedRegion& region,
+                                                 const std::string& content, std::size_t from) const
+    {
+        const std::int64_t interval = profile.interval;
+        const std::int64_t start = floorMod(region.start + static_cast<std::int64_t>(from), interval);
+        for (std::int64_t d = kCounterNearest - kWordGrid; d <= kCounterFarthest && d < interval; ++d) {
+            if (!profile.toggling[static_cast<std::size_t>(floorMod(start + d, interval))]) continue;
+            const std::int64_t afterCounter = start + d + 1;
+            std::int64_t offset = start + floorMod(afterCounter - start, kWordGrid);
+            if (from > 0) {
+                const std::int64_t runEnd = region.start + static_cast<std::int64_t>(fillRunEnd(content, from));
+                offset = runEnd - floorMod(runEnd - afterCounter, kWordGrid);
+            }
+            const std::int64_t gap = afterCounter - offset;
+            return {floorMod(offset, interval), gap >= kCounterNearest && gap <= kCounterFarthest};
+        }
+        return {start, false};
     }
 
     // No fixed region: the best member's own window.
@@ -494,8 +564,22 @@ std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, c
         g.rows = static_cast<std::int64_t>(rows.size());
         groups.push_back(std::move(g));
     }
-    std::sort(groups.begin(), groups.end(), [](const SummaryGroup& a, const SummaryGroup& b) {
+    // The groups of one interval stand together, ranked by the interval's
+    // least likely reading; among them the one that reads most like a sync
+    // word leads (fixed regions of status words are as sure as the sync).
+    std::map<std::int64_t, long double> intervalChance;
+    for (const SummaryGroup& g : groups) {
+        auto [it, fresh] = intervalChance.try_emplace(g.interval, g.intervalChanceLog10);
+        if (!fresh) it->second = std::min(it->second, g.intervalChanceLog10);
+    }
+    std::sort(groups.begin(), groups.end(), [&](const SummaryGroup& a, const SummaryGroup& b) {
         if (a.syncName.empty() != b.syncName.empty()) return !a.syncName.empty();
+        const long double ia = intervalChance.at(a.interval);
+        const long double ib = intervalChance.at(b.interval);
+        if (ia != ib) return ia < ib;
+        if (a.interval != b.interval) return a.interval < b.interval;
+        if (a.counterFollows != b.counterFollows) return a.counterFollows;
+        if (a.syncLike != b.syncLike) return a.syncLike;
         if (a.chanceLog10 != b.chanceLog10) return a.chanceLog10 < b.chanceLog10;
         if (a.best.count != b.best.count) return a.best.count > b.best.count;
         if (a.interval != b.interval) return a.interval < b.interval;

@@ -23,12 +23,21 @@
 //
 // Sync offset and word. A published sync word (known_sync_words.h) or its
 // complement inside the fixed region (ALLOW_ERR_BITS differing bits per 64
-// bits of the word tolerated, see findKnownSyncWord) names the word and pins the sync offset to where it starts; a complement
-// means the capture's polarity is inverted. Otherwise the sync offset is the
-// start of the region's least likely word between fills (wordSegments; the
-// region's first bit after any leading fill when it holds one word), and the
-// word is the SYNC_BIT_SIZE majority bits from there. Without a fixed region
-// the offset is the best member's index.
+// bits of the word tolerated, see findKnownSyncWord) names the word and pins
+// the sync offset to where it starts; a complement means the capture's
+// polarity is inverted. Otherwise the region's words between fills
+// (wordSegments) are candidates, chosen in this order:
+//   - one a frame counter follows: an offset whose bit flips from each frame
+//     to the next lies 24 to 80 bits after the word's start on the 8-bit grid
+//     it sets (the word then starts on that grid: after fill at the last grid
+//     offset up to where the fill run really ends, as a word's first bits may
+//     continue the fill; else at the first grid offset from the word's start);
+//   - one that reads like a designed sync word: its SYNC_BIT_SIZE bits lie in
+//     the region, hold 3/8 to 5/8 ones and agree with themselves shifted by
+//     one bit in at most 3/4 of the places (status words are mostly one value);
+//   - the least likely by chance.
+// The word is the SYNC_BIT_SIZE majority bits from the offset. Without a
+// fixed region the offset is the best member's index.
 //
 // Chance model ("capture"). A word (the published word, or the region's
 // least likely word between fills) is cut into pieces of
@@ -48,11 +57,16 @@
 // of the word (over the compared frames and the best member's count when
 // fewer than two frames fold), kept as log10 so that it never underflows.
 // Each interval of a group that comes near the group's highest count and
-// each fixed region there is read; the least likely reading stands for the
-// group (a published word first).
+// each fixed region there is read. At one interval the reading chosen as
+// above (published word, counter, sync-like, least likely) stands; between
+// intervals a published word first, then the interval whose least likely
+// reading is least likely.
 //
-// Ranking: groups holding a published word first, then the smallest expected
-// chance count, then the higher count, the smaller interval, the smaller
+// Ranking: groups holding a published word first; then the groups of one
+// interval together, ordered by their interval's least likely reading (the
+// fixed regions of status words prove the frame as well as its sync word
+// does); within an interval the counter-followed, then the sync-like, then
+// the smallest expected chance count; then the higher count, the smaller
 // sync offset.
 #include "engine/bit_buffer.h"
 #include "engine/candidate_record.h"
@@ -89,9 +103,12 @@ struct SummaryGroup {
     std::int64_t fixedStart = 0;         // the fixed region (length 0: none)
     std::int64_t fixedLength = 0;
     std::string fixedHex;                // its bits as captured, in hex
+    bool counterFollows = false;         // a frame counter's lowest bit follows the word
+    bool syncLike = false;               // a balanced, fixed word that is not fill
     std::int64_t rows = 0;               // reported candidates it stands for
     long double frameChanceLog10 = 0;    // log10 q
     long double chanceLog10 = 0;         // log10 expected chance count
+    long double intervalChanceLog10 = 0; // the least likely reading at `interval`
     std::vector<std::int64_t> intervals; // its distinct intervals, ascending
     // The run of its indexes at `interval` that holds best.index, in frame
     // order (firstIndex > lastIndex when the run wraps past the frame end).

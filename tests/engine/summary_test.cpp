@@ -95,13 +95,11 @@ TEST(Summary, EchoesFoldIntoTheFrameWithItsFixedRegion)
     EXPECT_EQ(g.interval, 512);
     EXPECT_EQ(g.syncOffset, 36);
     EXPECT_EQ(g.syncBits, kB5C27);
-    EXPECT_EQ(g.syncHex, "B5C27");
     EXPECT_EQ(g.fixedStart, 36);
     EXPECT_EQ(g.fixedLength, 20);
     EXPECT_EQ(g.best, (CandidateRecord{512, 36, 21}));
     EXPECT_EQ(g.intervals, (std::vector<std::int64_t>{512, 1024}));
-    EXPECT_EQ(g.firstIndex, 31);
-    EXPECT_EQ(g.lastIndex, 41);
+    EXPECT_EQ((std::pair{g.firstIndex, g.lastIndex}), (std::pair<std::int64_t, std::int64_t>{31, 41}));
 }
 
 TEST(Summary, GroupingJoinsNeighboursAndMultiplesOnly)
@@ -251,7 +249,8 @@ TEST(SummaryOnCaptures, GeneratedCasesLeadWithTheTrueFrame)
     p.SYNC_BIT_SIZE = 16;
     p.FRAME_ROUNDS = 40;
     p.THRESHOLD = 36;
-    for (const std::uint32_t seed : {6u, 7u, 9u, 41u, 43u}) {
+    // 23, 27, 42, 112: an unknown word beside status words, fill run on into it, constant bits before it.
+    for (const std::uint32_t seed : {6u, 23u, 27u, 41u, 42u, 112u}) {
         const bench::GeneratedCapture c = bench::generateCapture(seed);
         TempDir dir;
         ASSERT_TRUE(bench::writeCaptureFile(c, dir.file("capture.txt")));
