@@ -129,9 +129,9 @@ TEST_F(RunAnalysisTest, LfRunReadsAPrivateCopyAndLeavesNothingBehind)
     const std::string victim = dir.write("victim.txt", "another user's file");
     fs::create_symlink(victim, kOldTemp);
     session->options.lfInput = true;
+    std::string copy; // outlives every run that reports it
     for (const std::string header : {"xxTDM", "xxtdm"}) { // a successful and a failed run
         dir.write("in.txt", inputFile(header, "4747", "\n"));
-        std::string copy;
         session->files.lfCopy.steps.afterCreate = [&](const std::string& path) {
             copy = path;
             struct stat st {};
