@@ -6,24 +6,9 @@
 namespace morvelan {
 namespace {
 
-// PadLeft(width, " ", value) written at `at`; returns the end. Small
-// non-negative numbers, nearly every row's, take the short way.
-char* writePadded(char* at, std::int64_t value, int width)
+// PadLeft(width, " ", value) written at `at`; returns the end.
+[[gnu::noinline]] char* writePaddedSlow(char* at, std::int64_t value, int width)
 {
-    if (value >= 0 && width <= 18) {
-        std::int64_t limit = 1;
-        for (int i = 0; i < width; ++i) limit *= 10;
-        if (value < limit) {
-            char* p = at + width;
-            std::uint64_t v = static_cast<std::uint64_t>(value);
-            do {
-                *--p = static_cast<char>('0' + v % 10);
-                v /= 10;
-            } while (v != 0);
-            while (p > at) *--p = ' ';
-            return at + width;
-        }
-    }
     char digits[24];
     const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
     (void)ec;
@@ -37,15 +22,46 @@ char* writePadded(char* at, std::int64_t value, int width)
     return at + width;
 }
 
+// The same for the fixed widths of a row; the numbers that fit, nearly
+// every row's, are written in place without a call.
+template <int Width> [[gnu::always_inline]] inline char* writePadded(char* at, std::int64_t value)
+{
+    static_assert(Width >= 1 && Width <= 8);
+    constexpr std::int64_t limit = [] {
+        std::int64_t l = 1;
+        for (int i = 0; i < Width; ++i) l *= 10;
+        return l;
+    }();
+    if (value < 0 || value >= limit) return writePaddedSlow(at, value, Width);
+    std::memcpy(at, "        ", Width);
+    char* p = at + Width;
+    auto v = static_cast<std::uint32_t>(value);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    return at + Width;
+}
+
 char* writeText(char* at, std::string_view text)
 {
     if (!text.empty()) std::memcpy(at, text.data(), text.size());
     return at + text.size();
 }
 
+// n spaces; the short runs of a row (up to 16) by two overlapping stores.
 char* writeSpaces(char* at, std::size_t n)
 {
-    std::memset(at, ' ', n);
+    static constexpr char kSpaces[] = "                ";
+    if (n >= 8 && n <= 16) {
+        std::memcpy(at, kSpaces, 8);
+        std::memcpy(at + n - 8, kSpaces, 8);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(at, kSpaces, 4);
+        std::memcpy(at + n - 4, kSpaces, 4);
+    } else {
+        std::memset(at, ' ', n);
+    }
     return at + n;
 }
 
@@ -66,7 +82,7 @@ void appendPadded(std::string& out, std::int64_t value, int width)
         out.append(static_cast<std::size_t>(width - 24), ' ');
         width = 24;
     }
-    out.append(text, static_cast<std::size_t>(writePadded(text, value, width) - text));
+    out.append(text, static_cast<std::size_t>(writePaddedSlow(text, value, width) - text));
 }
 
 std::size_t resultRowSize(std::size_t patternBytes, std::size_t hexBytes)
@@ -80,9 +96,9 @@ char* writeResultRow(char* at, std::int64_t interval, std::int64_t index, std::s
                      std::string_view hex, std::int64_t count)
 {
     char* const start = at;
-    at = writePadded(at, interval, 4);
+    at = writePadded<4>(at, interval);
     at = writeSpaces(at, kPrintZoneWidth - 4);
-    at = writePadded(at, index, 4);
+    at = writePadded<4>(at, index);
     at = writeSpaces(at, kPrintZoneWidth - 4);
     at = writeText(at, pattern);
     *at++ = '(';
@@ -92,7 +108,7 @@ char* writeResultRow(char* at, std::int64_t interval, std::int64_t index, std::s
     const auto used = static_cast<std::size_t>(at - start);
     const std::size_t zoneEnd = (used + kPrintZoneWidth - 1) / kPrintZoneWidth * kPrintZoneWidth;
     at = writeSpaces(at, zoneEnd - used);
-    at = writePadded(at, count, 5);
+    at = writePadded<5>(at, count);
     *at++ = '\r';
     *at++ = '\n';
     return at;
@@ -113,16 +129,16 @@ void appendWindowLine(std::string& out, std::int64_t interval, std::int64_t inde
     out.resize(start + 1 + 4 + 1 + 4 + 1 + pattern.size() + 1 + hex.size() + 2 + 5 + 3);
     char* at = out.data() + start;
     *at++ = ' ';
-    at = writePadded(at, interval, 4);
+    at = writePadded<4>(at, interval);
     *at++ = ' ';
-    at = writePadded(at, index, 4);
+    at = writePadded<4>(at, index);
     *at++ = ' ';
     at = writeText(at, pattern);
     *at++ = '(';
     at = writeText(at, hex);
     *at++ = ')';
     *at++ = ' ';
-    at = writePadded(at, count, 5);
+    at = writePadded<5>(at, count);
     *at++ = ' ';
     *at++ = '\r';
     *at++ = '\n';
