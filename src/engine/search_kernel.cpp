@@ -253,8 +253,14 @@ void sliceRangeWords64(const SearchPlan& plan, std::int64_t interval, std::int64
                                                           std::int64_t lo, std::int64_t hi, std::int64_t convertFrom,
                                                           std::vector<CandidateEntry>& out)
 {
-    // Whole vectors while more than one word of lanes is left, then words.
-    const std::int64_t wide = hi - lo + 1 > 64 ? lo + (hi - lo + 1) / 256 * 256 - 1 : lo - 1;
+    // Vectors, the last one partly filled, unless at most one word of lanes
+    // is left after the full ones: a partly filled vector costs about what
+    // one word does, and far less than the two to four words it replaces.
+    // The lanes past `hi` read at most 256 + 64 cells past a frame inside
+    // the buffer, which the zero words after it cover.
+    static_assert(64 * kPackedPaddingWords >= 256 + 64 + 64 * 5);
+    const std::int64_t count = hi - lo + 1;
+    const std::int64_t wide = count % 256 > 64 ? hi : lo + count / 256 * 256 - 1;
     if (wide >= lo) sliceRange<Vec4>(plan, interval, lo, wide, convertFrom, out);
     sliceRange<Word>(plan, interval, wide + 1, hi, convertFrom, out);
 }
