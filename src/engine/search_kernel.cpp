@@ -131,6 +131,8 @@ template <class V, class Diff> [[gnu::always_inline]] inline V atMost(int n, int
             const V x = d(j);
             for (int t = limit; t > 0; --t) level[t] |= level[t - 1] & x;
             level[0] |= x;
+            // Every lane already differs too often: the rest cannot help.
+            if ((j & 3) == 3 && Ops::none(~level[limit])) return Ops::splat(0);
         }
         return ~level[limit];
     }
@@ -169,8 +171,16 @@ template <class V>
     V frame[kPositions];
     bool alive = true;
     for (std::int64_t k = 1; k <= frames; ++k) {
-        frameLanes<V>(words, c0 + k * interval, width, frame);
-        V match = atMost<V>(width, allowed, [&](int j) { return frame[j] ^ reference[j]; });
+        // The frame's positions are shifted out of two lane values as the
+        // comparison asks for them; most comparisons stop early, and only a
+        // frame that matches somewhere is spelt out for the exclusions.
+        const std::int64_t c = c0 + k * interval;
+        const V a = lanesAt<V>(words, c);
+        const V b = lanesAt<V>(words, c + 64);
+        V match = atMost<V>(width, allowed, [&](int j) {
+            return (j == 0 ? a : ((a >> j) | (b << (64 - j)))) ^ reference[j];
+        });
+        if (!Ops::none(match) && !plan.fixedExclusions().empty()) frameLanes<V>(words, c, width, frame);
         for (const SearchPlan::FixedExclusion& e : plan.fixedExclusions()) {
             if (Ops::none(match)) break;
             int positions[kPositions];
