@@ -33,13 +33,24 @@ template <int Width> [[gnu::always_inline]] inline char* writePadded(char* at, s
         return l;
     }();
     if (value < 0 || value >= limit) return writePaddedSlow(at, value, Width);
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                     "8081828384858687888990919293949596979899";
     std::memcpy(at, "        ", Width);
     char* p = at + Width;
     auto v = static_cast<std::uint32_t>(value);
-    do {
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
+    // Two digits per division.
+    while (v >= 100) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * v, 2);
+    } else {
+        *--p = static_cast<char>('0' + v);
+    }
     return at + Width;
 }
 
@@ -59,6 +70,9 @@ char* writeSpaces(char* at, std::size_t n)
     } else if (n >= 4 && n < 8) {
         std::memcpy(at, kSpaces, 4);
         std::memcpy(at + n - 4, kSpaces, 4);
+    } else if (n < 4) {
+        for (std::size_t i = 0; i < 3; ++i)
+            if (i < n) at[i] = ' ';
     } else {
         std::memset(at, ' ', n);
     }

@@ -211,16 +211,20 @@ template <class V>
     const V wanted = reported | (valid & convert);
     for (int m = 0; m < Ops::kWords; ++m) {
         Word lanes = Ops::word(wanted, m);
+        if (lanes == 0) continue;
         const Word reportedLanes = Ops::word(reported, m);
+        const Word convertLanes = Ops::word(convert, m);
+        Word counts[64]; // this word's counter bits, taken out of the vectors once
+        for (int b = 0; b < counterBits; ++b) counts[b] = Ops::word(count[b], m);
         while (lanes != 0) {
             const int l = std::countr_zero(lanes);
             lanes &= lanes - 1;
             CandidateEntry e;
             e.index = x0 + 64 * m + l;
             e.reported = ((reportedLanes >> l) & 1u) != 0;
-            e.needsConversion = ((Ops::word(convert, m) >> l) & 1u) != 0;
+            e.needsConversion = ((convertLanes >> l) & 1u) != 0;
             if (e.reported)
-                for (int b = 0; b < counterBits; ++b) e.matches |= std::int64_t((Ops::word(count[b], m) >> l) & 1u) << b;
+                for (int b = 0; b < counterBits; ++b) e.matches |= std::int64_t((counts[b] >> l) & 1u) << b;
             out.push_back(e);
         }
     }
