@@ -9,6 +9,7 @@
 #include "engine/session.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -351,9 +352,13 @@ private:
     {
         if (hex_.size() != pattern_.size() / 4) hex_.resize(pattern_.size() / 4);
         for (std::size_t g = 0; g < hex_.size(); ++g) {
-            const char* b = pattern_.data() + 4 * g;
-            const int v = (b[0] - '0') * 8 + (b[1] - '0') * 4 + (b[2] - '0') * 2 + (b[3] - '0');
-            hex_[g] = "0123456789ABCDEF"[v];
+            // Four "0"/"1" bytes to their value with one multiplication: the
+            // top byte of the product gathers them, the first the highest.
+            static_assert(std::endian::native == std::endian::little);
+            std::uint32_t bits;
+            std::memcpy(&bits, pattern_.data() + 4 * g, sizeof bits);
+            bits -= 0x30303030u;
+            hex_[g] = "0123456789ABCDEF"[((bits * 0x08040201u) >> 24) & 15u];
         }
     }
 
