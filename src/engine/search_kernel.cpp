@@ -118,23 +118,36 @@ template <class V> [[gnu::always_inline]] inline V atLeast(const V* bits, int n,
     return greater | equal;
 }
 
+// Lanes where at most L (0 .. 3) of the n difference words d(j) hold a 1.
+// L is a constant so the levels stay in registers.
+template <class V, int L, class Diff> [[gnu::always_inline]] inline V atMostFew(int n, Diff d)
+{
+    using Ops = LaneOps<V>;
+    // level[t]: at least t + 1 differences so far.
+    V level[L + 1];
+    for (int t = 0; t <= L; ++t) level[t] = Ops::splat(0);
+    for (int j = 0; j < n; ++j) {
+        const V x = d(j);
+        for (int t = L; t > 0; --t) level[t] |= level[t - 1] & x;
+        level[0] |= x;
+        // Every lane already differs too often: the rest cannot help.
+        if ((j & 3) == 3 && Ops::none(~level[L])) return Ops::splat(0);
+    }
+    return ~level[L];
+}
+
 // Lanes where at most `limit` of the n difference words d(j) hold a 1.
 template <class V, class Diff> [[gnu::always_inline]] inline V atMost(int n, int limit, Diff d)
 {
     using Ops = LaneOps<V>;
     if (limit < 0) return Ops::splat(0);
     if (limit >= n) return Ops::splat(~Word{0});
-    if (limit <= 3) {
-        // level[t]: at least t + 1 differences so far.
-        V level[4] = {Ops::splat(0), Ops::splat(0), Ops::splat(0), Ops::splat(0)};
-        for (int j = 0; j < n; ++j) {
-            const V x = d(j);
-            for (int t = limit; t > 0; --t) level[t] |= level[t - 1] & x;
-            level[0] |= x;
-            // Every lane already differs too often: the rest cannot help.
-            if ((j & 3) == 3 && Ops::none(~level[limit])) return Ops::splat(0);
-        }
-        return ~level[limit];
+    switch (limit) {
+    case 0: return atMostFew<V, 0>(n, d);
+    case 1: return atMostFew<V, 1>(n, d);
+    case 2: return atMostFew<V, 2>(n, d);
+    case 3: return atMostFew<V, 3>(n, d);
+    default: break;
     }
     V count[5] = {Ops::splat(0), Ops::splat(0), Ops::splat(0), Ops::splat(0), Ops::splat(0)};
     for (int j = 0; j < n; ++j) {
