@@ -69,9 +69,9 @@ public:
             std::uint64_t bits = 0;
             int count = 0;
             for (; count < 64 && i < n; count += 4, ++i) {
-                const std::uint64_t v = values[i] & 15u;
                 // Reversed nibble: the first cell is the lowest bit.
-                bits |= (((v >> 3) & 1u) | ((v >> 1) & 2u) | ((v << 1) & 4u) | ((v << 3) & 8u)) << count;
+                static constexpr std::uint8_t kReversed[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+                bits |= std::uint64_t{kReversed[values[i] & 15u]} << count;
             }
             setBits(p, bits, count);
             p += static_cast<std::size_t>(count);
