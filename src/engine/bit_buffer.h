@@ -4,6 +4,7 @@
 // A packed copy (cell p is bit p % 64 of word p / 64) is kept alongside the
 // cells, so the search reads 64 cells with one load and never repacks.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace morvelan {
@@ -51,6 +52,31 @@ public:
             words_[w + 1] = (words_[w + 1] & ~(std::uint64_t{15} >> spill)) | (nibble >> spill);
         }
     }
+    // Digits values[0 .. n-1] from pos on, as setDigit writes them one by
+    // one; every cell of them lies inside the buffer. The packed words take
+    // up to 64 cells at a time.
+    void setDigits(std::int64_t pos, const std::uint8_t* values, std::size_t n)
+    {
+        auto p = static_cast<std::size_t>(pos);
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned v = values[i] & 15u;
+            cells_[p + 4 * i] = (v >> 3) & 1u;
+            cells_[p + 4 * i + 1] = (v >> 2) & 1u;
+            cells_[p + 4 * i + 2] = (v >> 1) & 1u;
+            cells_[p + 4 * i + 3] = v & 1u;
+        }
+        for (std::size_t i = 0; i < n;) {
+            std::uint64_t bits = 0;
+            int count = 0;
+            for (; count < 64 && i < n; count += 4, ++i) {
+                // Reversed nibble: the first cell is the lowest bit.
+                static constexpr std::uint8_t kReversed[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+                bits |= std::uint64_t{kReversed[values[i] & 15u]} << count;
+            }
+            setBits(p, bits, count);
+            p += static_cast<std::size_t>(count);
+        }
+    }
     void clear()
     {
         cells_.fill(0);
@@ -61,6 +87,17 @@ public:
     const std::array<std::uint64_t, kPackedWords>& words() const { return words_; }
 
 private:
+    // Packed cells p .. p + count - 1 (1 <= count <= 64) from `bits`.
+    void setBits(std::size_t p, std::uint64_t bits, int count)
+    {
+        const std::uint64_t mask = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+        const std::size_t w = p >> 6;
+        const unsigned s = p & 63;
+        words_[w] = (words_[w] & ~(mask << s)) | (bits << s);
+        if (s != 0 && s + static_cast<unsigned>(count) > 64)
+            words_[w + 1] = (words_[w + 1] & ~(mask >> (64 - s))) | (bits >> (64 - s));
+    }
+
     std::array<std::uint8_t, kBitBufferCells> cells_{};
     std::array<std::uint64_t, kPackedWords> words_{};
 };

@@ -118,21 +118,36 @@ template <class V> [[gnu::always_inline]] inline V atLeast(const V* bits, int n,
     return greater | equal;
 }
 
+// Lanes where at most L (0 .. 3) of the n difference words d(j) hold a 1.
+// L is a constant so the levels stay in registers.
+template <class V, int L, class Diff> [[gnu::always_inline]] inline V atMostFew(int n, Diff d)
+{
+    using Ops = LaneOps<V>;
+    // level[t]: at least t + 1 differences so far.
+    V level[L + 1];
+    for (int t = 0; t <= L; ++t) level[t] = Ops::splat(0);
+    for (int j = 0; j < n; ++j) {
+        const V x = d(j);
+        for (int t = L; t > 0; --t) level[t] |= level[t - 1] & x;
+        level[0] |= x;
+        // Every lane already differs too often: the rest cannot help.
+        if ((j & 3) == 3 && Ops::none(~level[L])) return Ops::splat(0);
+    }
+    return ~level[L];
+}
+
 // Lanes where at most `limit` of the n difference words d(j) hold a 1.
 template <class V, class Diff> [[gnu::always_inline]] inline V atMost(int n, int limit, Diff d)
 {
     using Ops = LaneOps<V>;
     if (limit < 0) return Ops::splat(0);
     if (limit >= n) return Ops::splat(~Word{0});
-    if (limit <= 3) {
-        // level[t]: at least t + 1 differences so far.
-        V level[4] = {Ops::splat(0), Ops::splat(0), Ops::splat(0), Ops::splat(0)};
-        for (int j = 0; j < n; ++j) {
-            const V x = d(j);
-            for (int t = limit; t > 0; --t) level[t] |= level[t - 1] & x;
-            level[0] |= x;
-        }
-        return ~level[limit];
+    switch (limit) {
+    case 0: return atMostFew<V, 0>(n, d);
+    case 1: return atMostFew<V, 1>(n, d);
+    case 2: return atMostFew<V, 2>(n, d);
+    case 3: return atMostFew<V, 3>(n, d);
+    default: break;
     }
     V count[5] = {Ops::splat(0), Ops::splat(0), Ops::splat(0), Ops::splat(0), Ops::splat(0)};
     for (int j = 0; j < n; ++j) {
@@ -169,8 +184,16 @@ template <class V>
     V frame[kPositions];
     bool alive = true;
     for (std::int64_t k = 1; k <= frames; ++k) {
-        frameLanes<V>(words, c0 + k * interval, width, frame);
-        V match = atMost<V>(width, allowed, [&](int j) { return frame[j] ^ reference[j]; });
+        // The frame's positions are shifted out of two lane values as the
+        // comparison asks for them; most comparisons stop early, and only a
+        // frame that matches somewhere is spelt out for the exclusions.
+        const std::int64_t c = c0 + k * interval;
+        const V a = lanesAt<V>(words, c);
+        const V b = lanesAt<V>(words, c + 64);
+        V match = atMost<V>(width, allowed, [&](int j) {
+            return (j == 0 ? a : ((a >> j) | (b << (64 - j)))) ^ reference[j];
+        });
+        if (!Ops::none(match) && !plan.fixedExclusions().empty()) frameLanes<V>(words, c, width, frame);
         for (const SearchPlan::FixedExclusion& e : plan.fixedExclusions()) {
             if (Ops::none(match)) break;
             int positions[kPositions];
@@ -201,16 +224,20 @@ template <class V>
     const V wanted = reported | (valid & convert);
     for (int m = 0; m < Ops::kWords; ++m) {
         Word lanes = Ops::word(wanted, m);
+        if (lanes == 0) continue;
         const Word reportedLanes = Ops::word(reported, m);
+        const Word convertLanes = Ops::word(convert, m);
+        Word counts[64]; // this word's counter bits, taken out of the vectors once
+        for (int b = 0; b < counterBits; ++b) counts[b] = Ops::word(count[b], m);
         while (lanes != 0) {
             const int l = std::countr_zero(lanes);
             lanes &= lanes - 1;
             CandidateEntry e;
             e.index = x0 + 64 * m + l;
             e.reported = ((reportedLanes >> l) & 1u) != 0;
-            e.needsConversion = ((Ops::word(convert, m) >> l) & 1u) != 0;
+            e.needsConversion = ((convertLanes >> l) & 1u) != 0;
             if (e.reported)
-                for (int b = 0; b < counterBits; ++b) e.matches |= std::int64_t((Ops::word(count[b], m) >> l) & 1u) << b;
+                for (int b = 0; b < counterBits; ++b) e.matches |= std::int64_t((counts[b] >> l) & 1u) << b;
             out.push_back(e);
         }
     }
@@ -253,8 +280,14 @@ void sliceRangeWords64(const SearchPlan& plan, std::int64_t interval, std::int64
                                                           std::int64_t lo, std::int64_t hi, std::int64_t convertFrom,
                                                           std::vector<CandidateEntry>& out)
 {
-    // Whole vectors while more than one word of lanes is left, then words.
-    const std::int64_t wide = hi - lo + 1 > 64 ? lo + (hi - lo + 1) / 256 * 256 - 1 : lo - 1;
+    // Vectors, the last one partly filled, unless at most one word of lanes
+    // is left after the full ones: a partly filled vector costs about what
+    // one word does, and far less than the two to four words it replaces.
+    // The lanes past `hi` read at most 256 + 64 cells past a frame inside
+    // the buffer, which the zero words after it cover.
+    static_assert(64 * kPackedPaddingWords >= 256 + 64 + 64 * 5);
+    const std::int64_t count = hi - lo + 1;
+    const std::int64_t wide = count % 256 > 64 ? hi : lo + count / 256 * 256 - 1;
     if (wide >= lo) sliceRange<Vec4>(plan, interval, lo, wide, convertFrom, out);
     sliceRange<Word>(plan, interval, wide + 1, hi, convertFrom, out);
 }

@@ -8,9 +8,7 @@
 #include "files/file_messages.h"
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 
 namespace morvelan {
 namespace {
@@ -37,10 +35,23 @@ bool isPlainAscii(std::string_view bytes)
     return true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+// A line whose first 80 characters are all hex digits, when all 80 fit
+// below the bit limit, goes into the Bit buffer at once: nothing on it can
+// show a message. Other lines take the digit-by-digit way.
+bool packWholeLine(Session& session, std::string_view text, std::int64_t& p)
+{
+    if (text.size() < kDigitsPerLine || p + 4 * std::int64_t{kDigitsPerLine} - 4 > MAX_INPUT_BITS) return false;
+    std::uint8_t values[kDigitsPerLine];
+    for (std::size_t i = 0; i < kDigitsPerLine; ++i) {
+        const int v = hexDigitValue(text[i]);
+        if (v < 0) return false;
+        values[i] = static_cast<std::uint8_t>(v);
+    }
+    session.bits.setDigits(p, values, kDigitsPerLine);
+    p += 4 * std::int64_t{kDigitsPerLine};
+    session.decodedBits = static_cast<std::int32_t>(p - 1);
+    return true;
+}
 
 } // namespace
 
@@ -85,6 +96,10 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
                 toolkit.yield();
                 nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
                 if (session.abortFlag) return false;
+            }
+            if (packWholeLine(session, text, p)) {
+                column = kDigitsPerLine + 1;
+                continue;
             }
         }
         std::int32_t v;

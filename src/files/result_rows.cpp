@@ -6,26 +6,34 @@
 #include "files/session.h"
 #include "files/file_messages.h"
 
+#include <algorithm>
+
 namespace morvelan {
 
 ResultRowWriter::ResultRowWriter(Session& session, Toolkit& toolkit, RunView& view)
     : session_(session), toolkit_(toolkit), view_(view), wantsLines_(view.wantsResultLines()),
       wantsRecords_(view.wantsRecords())
 {
-    rows_.reserve(kBlockBytes + 256);
+    rows_.resize(kBlockBytes + 256);
 }
 
 bool ResultRowWriter::take(const CandidateRecord& record, std::string_view pattern, std::string_view hex)
 {
     if (failed_) return false;
-    appendResultRow(rows_, record.interval, record.index, pattern, hex, record.count);
+    // Rows go straight into the block's buffer, which grows only for a row
+    // longer than its spare room.
+    const std::size_t size = resultRowSize(pattern.size(), hex.size());
+    if (used_ + size > rows_.size()) rows_.resize(std::max(2 * rows_.size(), used_ + size));
+    used_ = static_cast<std::size_t>(
+        writeResultRow(rows_.data() + used_, record.interval, record.index, pattern, hex, record.count) -
+        rows_.data());
     if (wantsLines_) {
         appendWindowLine(lines_, record.interval, record.index, pattern, hex, record.count);
         lineEnds_.push_back(lines_.size());
     }
     if (wantsRecords_) records_.push_back(record);
     ++pending_;
-    return rows_.size() < kBlockBytes || flush();
+    return used_ < kBlockBytes || flush();
 }
 
 bool ResultRowWriter::flush()
@@ -33,7 +41,7 @@ bool ResultRowWriter::flush()
     if (failed_) return false;
     if (pending_ == 0) return true;
     ResultFile& file = session_.files.result;
-    if (!file.writeBytes(rows_) || !file.flush()) {
+    if (!file.writeBytes(std::string_view(rows_.data(), used_)) || !file.flush()) {
         failed_ = true;
         showError(toolkit_, messageCannotWriteResult(file.path()));
         return false;
@@ -48,7 +56,7 @@ bool ResultRowWriter::flush()
     }
     session_.foundCount += pending_;
     pending_ = 0;
-    rows_.clear();
+    used_ = 0;
     lines_.clear();
     lineEnds_.clear();
     records_.clear();

@@ -39,7 +39,8 @@ private:
     bool wantsLines_;
     bool wantsRecords_;
     bool failed_ = false;
-    std::string rows_;
+    std::string rows_;     // the block being filled: its first used_ bytes
+    std::size_t used_ = 0;
     std::string lines_;
     std::vector<std::size_t> lineEnds_;
     CandidateRecords records_;

@@ -3,7 +3,9 @@
 #include "common/cp932.h"
 #include "common/file_identity.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,44 +16,64 @@ namespace morvelan {
 bool InputFile::open(const std::string& path)
 {
     close();
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr) return false;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
     path_ = path;
+    failed_ = false;
+    begin_ = end_ = 0;
     if (!buffer_) buffer_ = std::make_unique<char[]>(kFileBufferBytes);
-    std::setvbuf(file_, buffer_.get(), _IOFBF, kFileBufferBytes);
     return true;
 }
 
 void InputFile::close()
 {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool InputFile::fill()
+{
+    if (begin_ < end_) return true;
+    if (fd_ < 0 || failed_) return false;
+    begin_ = end_ = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.get(), kFileBufferBytes);
+        if (n > 0) {
+            end_ = static_cast<std::size_t>(n);
+            return true;
+        }
+        if (n == 0) return false;
+        if (errno != EINTR) {
+            failed_ = true;
+            return false;
+        }
+    }
 }
 
 bool InputFile::readLine(std::string& bytes)
 {
     bytes.clear();
-    if (file_ == nullptr) return false;
-    int c = std::getc(file_);
-    if (c == EOF) return false;
-    while (c != EOF && c != '\r') {
-        if (bytes.size() < kMaxKeptBytes) bytes.push_back(static_cast<char>(c));
-        c = std::getc(file_);
+    if (!fill()) return false;
+    for (;;) {
+        const char* from = buffer_.get() + begin_;
+        const std::size_t left = end_ - begin_;
+        const void* cr = std::memchr(from, '\r', left);
+        const std::size_t take = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : left;
+        if (bytes.size() < kMaxKeptBytes) bytes.append(from, std::min(take, kMaxKeptBytes - bytes.size()));
+        begin_ += take;
+        if (cr) {
+            ++begin_; // the CR
+            // One LF directly after it belongs to the line end.
+            if (fill() && buffer_[begin_] == '\n') ++begin_;
+            return true;
+        }
+        if (!fill()) return true; // the last line has no line end
     }
-    if (c == '\r') {
-        const int next = std::getc(file_);
-        if (next != '\n' && next != EOF) std::ungetc(next, file_);
-    }
-    return true;
 }
 
 bool InputFile::atEnd()
 {
-    if (file_ == nullptr) return true;
-    const int c = std::getc(file_);
-    if (c == EOF) return true;
-    std::ungetc(c, file_);
-    return false;
+    return !fill();
 }
 
 bool ResultFile::open(const std::string& path)

@@ -29,19 +29,25 @@ public:
 
     bool open(const std::string& path);
     void close();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
     // Reads the next line's bytes (without its line end). False at the end.
     bool readLine(std::string& bytes);
     // True when nothing of the file is left.
     bool atEnd();
-    bool failed() const { return file_ != nullptr && std::ferror(file_) != 0; }
+    bool failed() const { return fd_ >= 0 && failed_; }
 
 private:
-    std::FILE* file_ = nullptr;
+    // Refills the buffer when it is used up; false at the end or on a failure.
+    bool fill();
+
+    int fd_ = -1;
+    bool failed_ = false;
     std::string path_;
-    std::unique_ptr<char[]> buffer_; // glibc ignores the size without a buffer of our own
+    std::unique_ptr<char[]> buffer_; // read(2) in blocks of kFileBufferBytes
+    std::size_t begin_ = 0;          // unread bytes: begin_ .. end_
+    std::size_t end_ = 0;
 };
 
 // Why ResultFile::open failed.
