@@ -221,7 +221,7 @@ TEST_F(RunCommandTest, EndSignalAbortsTheRunWithoutAskingAndClosesEverything)
     ASSERT_TRUE(endSignals.installed());
     QObject::connect(&endSignals, &EndSignals::endRequested, window.get(), &MainWindow::endOnSignal);
     toolkit.onYield = [](int n) {
-        if (n == 2) std::raise(SIGTERM);
+        if (n == 1) std::raise(SIGTERM);
         QCoreApplication::processEvents(); // as the window's own yield does
     };
     runOn(longInput());
