@@ -53,33 +53,4 @@ TEST(CandidateRecords, CarryTheFiveFieldsInOrder)
     EXPECT_EQ(jsonRecord(odd), "{\"interval\":10005,\"index\":0,\"pattern\":\"0,1\",\"hex\":\"\\\"\",\"count\":3}");
 }
 
-std::string windowLine(const ReportedCandidate& c)
-{
-    std::string line;
-    appendWindowLine(line, c.interval, c.index, c.pattern, c.hex, c.count);
-    return line;
-}
-
-TEST(WindowLine, FindsTheCandidateEvenWhenNumbersAreCut)
-{
-    const std::vector<ReportedCandidate> results = {
-        {10005, 7, "0000", "0", 30}, // shows as " 0005    7 ..."
-        {512, 36, "10110101110000100111", "B5C27", 20},
-    };
-    EXPECT_EQ(findReportedCandidate(windowLine(results[1]), results), &results[1]);
-    const std::string cut = windowLine(results[1]);
-    EXPECT_EQ(findReportedCandidate(cut.substr(0, cut.size() - 3), results), &results[1]);
-    const std::string shown = windowLine(results[0]);
-    EXPECT_EQ(parseWindowLine(shown)->interval, 5);
-    EXPECT_EQ(findReportedCandidate(shown, results), &results[0]);
-    EXPECT_EQ(findReportedCandidate(windowLine({5, 7, "0000", "0", 30}), results), nullptr);
-    EXPECT_EQ(findReportedCandidate(windowLine({512, 37, "1", "", 20}), results), nullptr);
-}
-
-TEST(WindowLine, TwoCandidatesWithTheSameLineGiveTheFirst)
-{
-    const std::vector<ReportedCandidate> results = {{10005, 7, "0000", "0", 30}, {20005, 7, "0000", "0", 30}};
-    EXPECT_EQ(findReportedCandidate(windowLine(results[1]), results), &results[0]);
-}
-
 } // namespace
