@@ -81,6 +81,14 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
         if (session.abortFlag) return false;
         if (column > kDigitsPerLine) {
             do {
+                // The window gets a turn about every 20 ms, so its Abort
+                // button works while a long input (or a long run of comment
+                // lines) is read.
+                if (std::chrono::steady_clock::now() >= nextYield) {
+                    toolkit.yield();
+                    nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
+                    if (session.abortFlag) return false;
+                }
                 input.readLine(line);
                 if (input.failed()) return failedToRead(session, toolkit);
                 if (input.atEnd()) return true; // the last line is never decoded
@@ -90,13 +98,6 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
             else text = decodeCp932(line);
             offset = 0;
             column = 1;
-            // The window gets a turn about every 20 ms, so its Abort button
-            // works while a long input is read; the check above sees a press.
-            if (std::chrono::steady_clock::now() >= nextYield) {
-                toolkit.yield();
-                nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
-                if (session.abortFlag) return false;
-            }
             if (packWholeLine(session, text, p)) {
                 column = kDigitsPerLine + 1;
                 continue;

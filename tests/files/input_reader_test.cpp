@@ -133,6 +133,16 @@ TEST_F(ReaderTest, AbortFlagIsPolledBeforeEachDigit)
     EXPECT_TRUE(session->files.result.isOpen()); // the Run command closes them
 }
 
+TEST_F(ReaderTest, LongRunOfCommentLinesYieldsAndAnAbortEndsIt)
+{
+    // Read for far longer than the 20 ms between yields; the press at the
+    // first yield ends the reading there.
+    tk.onYield = [this](int) { session->abortFlag = true; };
+    EXPECT_FALSE(read(kHeader + repeat(";\r\n", 6'000'000) + kLast));
+    EXPECT_EQ(tk.yields, 1);
+    EXPECT_TRUE(zeroFrom(session->bits, 1));
+}
+
 TEST_F(ReaderTest, ReadErrorIsReportedWithTheFileName)
 {
     const std::string folder = dir.file("folder"); // opens, but every read fails
