@@ -4,6 +4,7 @@
 // prints "rows N seconds S peak_kb P rss_kb R" (peak and resident from
 // /proc/self/status, VmHWM and VmRSS, after the run).
 #include "common/toolkit.h"
+#include "unattended_toolkit.h"
 #include "files/session.h"
 #include "ui/main_window.h"
 #include "ui/result_list.h"
@@ -20,22 +21,6 @@
 #include <string>
 
 namespace {
-
-class UnattendedToolkit : public morvelan::Toolkit {
-public:
-    explicit UnattendedToolkit(std::string input) : input_(std::move(input)) {}
-    morvelan::Answer showMessage(std::string_view text, std::string_view, morvelan::Buttons) override
-    {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-        return morvelan::Answer::Ok;
-    }
-    void yield() override { QCoreApplication::processEvents(); }
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return input_; }
-
-private:
-    std::string input_;
-};
 
 long statusKb(const char* key)
 {

@@ -3,6 +3,7 @@
 // Runs INPUT with the reset values, opens the viewer on the top group of the
 // summary (or on INTERVAL/OFFSET) and saves the window as it is drawn.
 #include "common/toolkit.h"
+#include "unattended_toolkit.h"
 #include "engine/parameters.h"
 #include "engine/candidate_record.h"
 #include "engine/reported_candidate.h"
@@ -41,18 +42,6 @@ public:
 private:
     const morvelan::BitBuffer& bits_;
     const morvelan::AnalysisParameters& params_;
-};
-
-class UnattendedToolkit : public morvelan::Toolkit {
-public:
-    morvelan::Answer showMessage(std::string_view text, std::string_view, morvelan::Buttons) override
-    {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-        return morvelan::Answer::Ok;
-    }
-    void yield() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 // scale follows QT_FONT_DPI (144 for 150 %). With MORVELAN_GEOMETRY=1 it also
 // prints each named control's place in the window.
 #include "common/toolkit.h"
+#include "unattended_toolkit.h"
 #include "files/session.h"
 #include "ui/main_window.h"
 
@@ -21,23 +22,6 @@
 #include <memory>
 
 namespace {
-
-class UnattendedToolkit : public morvelan::Toolkit {
-public:
-    explicit UnattendedToolkit(std::string input) : input_(std::move(input)) {}
-
-    morvelan::Answer showMessage(std::string_view text, std::string_view, morvelan::Buttons) override
-    {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-        return morvelan::Answer::Ok;
-    }
-    void yield() override { QCoreApplication::processEvents(); }
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return input_; }
-
-private:
-    std::string input_;
-};
 
 const char* const kResetSettings = "[Morvelan]\r\n"
                                    "START_SYNC_INTERVAL=300\r\nEND_SYNC_INTERVAL=700\r\nSYNC_BIT_SIZE=20\r\n"
