@@ -113,14 +113,14 @@ void ReportView::candidateReported(const CandidateRecord& record)
     ++printed_;
 }
 
-bool ReportView::finish(const Session& session, bool runCompleted, const Sink& errors)
+bool ReportView::finish(bool runCompleted, const Sink& errors)
 {
     std::vector<SummaryGroup> groups;
-    if (options_.summary) groups = summariseCandidates(results_, session.bits, session.params, session.decodedBits);
+    if (options_.summary) groups = summariseCandidates(results_, session_.bits, session_.params, session_.decodedBits);
 
     switch (options_.format) {
     case OutputFormat::Text:
-        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session.params));
+        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session_.params));
         break;
     case OutputFormat::Csv:
         beginRows();
@@ -139,7 +139,7 @@ bool ReportView::finish(const Session& session, bool runCompleted, const Sink& e
         errors(kMsgRasterAfterAbort);
         return false;
     }
-    const std::string message = writeRasterPng(session, *options_.raster, options_.rasterZoom, options_.rasterOut);
+    const std::string message = writeRasterPng(session_, *options_.raster, options_.rasterZoom, options_.rasterOut);
     if (message.empty()) return true;
     errors(message);
     return false;

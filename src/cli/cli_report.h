@@ -74,7 +74,7 @@ public:
     // After the run: ends the CSV or JSON rows, prints the summary when asked
     // and writes the raster PNG when asked and the run completed. Messages go
     // to `errors`. False when the PNG was asked for and not written.
-    bool finish(const Session& session, bool runCompleted, const Sink& errors);
+    bool finish(bool runCompleted, const Sink& errors);
 
 private:
     void beginRows();

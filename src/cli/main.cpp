@@ -156,7 +156,7 @@ int main(int argc, char** argv)
     const bool ok = RunAnalysis(session, toolkit, report, search);
     view.finish();
     session.files.closeBoth();
-    const bool reported = report.finish(session, ok, cli::stderrSink());
+    const bool reported = report.finish(ok, cli::stderrSink());
     const bool printed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
     if (!printed) std::cerr << kMsgCannotWriteStdout << '\n';
     std::cerr << (ok ? kMsgRunFinished : kMsgRunInterrupted) << '\n';
