@@ -33,6 +33,19 @@ void addNumber(CLI::App& app, const std::string& name, std::optional<std::int32_
         ->type_name("INT");
 }
 
+// A file name; empty is an error, not "the default".
+void addPath(CLI::App& app, const std::string& name, std::optional<std::string>& target, const std::string& help)
+{
+    app.add_option_function<std::string>(
+           name,
+           [&target, name](const std::string& text) {
+               if (text.empty()) throw CLI::ValidationError(name, "expected a file name, got ''");
+               target = text;
+           },
+           help)
+        ->type_name("FILE");
+}
+
 } // namespace
 
 std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
@@ -40,9 +53,8 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     CliOptions o;
     CLI::App app{"Morvelan batch analysis: finds the frame sync of a captured bit stream.", "morvelan-cli"};
     app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")->required();
-    app.add_option("-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
-    app.add_option("--settings", o.settingsFile,
-                   "Load the parameters from this INI file first; options given here win");
+    addPath(app, "-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
+    addPath(app, "--settings", o.settingsFile, "Load the parameters from this INI file first; options given here win");
     addNumber(app, "--start-interval", o.startInterval, "First frame interval in bits (default 300)");
     addNumber(app, "--end-interval", o.endInterval, "Last frame interval in bits (default 700)");
     addNumber(app, "--sync-bits", o.syncBits, "Sync word width: 4, 8, ..., 64 (default 20)");
@@ -59,12 +71,17 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_flag("--no-exclusions", o.noExclusions, "Do not use the exclusion patterns");
     app.add_flag("--lf", o.lf, "The input's lines end in LF");
     app.add_flag("-q,--quiet", o.quiet, "Do not print the reported candidates");
-    app.add_option("--threads", o.threads, "Threads that compare candidates (default: every core; 1: no extra thread)")
-        ->check(CLI::Range(1, 256));
+    app.add_flag("--all-messages", o.allMessages,
+                 "Print every message; by default each distinct text is printed at most 100 times");
+    std::optional<std::int32_t> threads;
+    addNumber(app, "--threads", threads, "Threads that compare candidates (default: every core; 1: no extra thread)");
     addReportOptions(app, o.report);
     try {
         app.parse(argc, argv);
         if (o.excludes.size() > 5) throw CLI::ValidationError("--exclude", "at most five exclusion patterns");
+        if (threads && (*threads < 1 || *threads > kMaxThreads))
+            throw CLI::ValidationError("--threads", "expected 1.." + std::to_string(kMaxThreads));
+        if (threads) o.threads = *threads;
     } catch (const CLI::CallForHelp& e) {
         exitCode = app.exit(e);
         return std::nullopt;

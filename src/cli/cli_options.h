@@ -10,9 +10,11 @@
 
 namespace morvelan::cli {
 
+inline constexpr int kMaxThreads = 256;
+
 struct CliOptions {
     std::string input;
-    std::string output; // empty: the input's folder, "R", the input's name
+    std::optional<std::string> output; // none: the input's folder, "R", the input's name
     std::optional<std::string> settingsFile;
     std::optional<std::int32_t> startInterval, endInterval, syncBits, allowErrors, ignoreBits, frames, threshold,
         bufferSize;
@@ -21,7 +23,8 @@ struct CliOptions {
     bool noExclusions = false;
     bool lf = false;
     bool quiet = false;
-    int threads = 0; // 0: every core; 1: no worker threads
+    bool allMessages = false; // no cap on repeated stderr texts
+    int threads = 0;          // 0: every core; 1: no worker threads
     ReportOptions report; // --format, --summary, --raster ...
 };
 

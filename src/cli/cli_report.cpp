@@ -55,7 +55,9 @@ void addReportOptions(CLI::App& app, ReportOptions& o)
         },
         "Picture of the stream folded at INTERVAL from OFFSET (the candidate's index), written to --raster-out");
     raster->type_name("INTERVAL:OFFSET");
-    auto* out = app.add_option("--raster-out", o.rasterOut, "PNG file for --raster");
+    auto* out = app.add_option("--raster-out", o.rasterOut, "PNG file for --raster")->check(
+        [](const std::string& name) { return name.empty() ? std::string("expected a file name, got ''") : std::string(); },
+        "FILE");
     raster->needs(out);
     out->needs(raster);
     app.add_option_function<std::string>(

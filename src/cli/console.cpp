@@ -7,11 +7,33 @@
 
 namespace morvelan {
 
+std::string leftOutLine(std::uint64_t count, std::string_view text)
+{
+    return "以降 " + std::to_string(count) + " 回の同じメッセージを省略しました：" + std::string(text);
+}
+
 Answer ConsoleToolkit::showMessage(std::string_view text, std::string_view, Buttons)
 {
+    if (!allMessages_) {
+        const std::uint64_t times = ++shown_[std::string(text)];
+        if (times == kMessageRepeatLimit + 1) capped_.emplace_back(text);
+        if (times > kMessageRepeatLimit) return Answer::Ok;
+    }
     std::fflush(stdout);
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    // Written as bytes: a NUL inside a text (a NUL digit's message) is part of it.
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
     return Answer::Ok;
+}
+
+void ConsoleToolkit::printLeftOut()
+{
+    for (const std::string& text : capped_) {
+        const std::string line = leftOutLine(shown_[text] - kMessageRepeatLimit, text);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fputc('\n', stderr);
+    }
+    capped_.clear();
 }
 
 void ConsoleToolkit::yield()

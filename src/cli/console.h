@@ -6,28 +6,45 @@
 #include <csignal>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace morvelan {
 
 class Session;
 
+// Each distinct message text is printed at most this many times.
+inline constexpr std::uint64_t kMessageRepeatLimit = 100;
+
 // Prints every message box as one line on stderr and answers OK. A Ctrl-C
 // noticed at a yield sets the Abort flag, so the run ends as an abort.
+// Unless `allMessages`, a text is printed kMessageRepeatLimit times at most,
+// so an absurd input cannot flood the terminal or fill a log's disk.
 class ConsoleToolkit : public Toolkit {
 public:
     ConsoleToolkit(Session& session, volatile std::sig_atomic_t& interrupted)
         : session_(session), interrupted_(interrupted)
     {
     }
+    void setAllMessages(bool all) { allMessages_ = all; }
     Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override;
     void yield() override;
     void setBusyPointer(bool) override {}
     std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
+    // One line per capped text, saying how many prints were left out, in
+    // the order the texts first appeared.
+    void printLeftOut();
 
 private:
     Session& session_;
     volatile std::sig_atomic_t& interrupted_;
+    bool allMessages_ = false;
+    std::unordered_map<std::string, std::uint64_t> shown_;
+    std::vector<std::string> capped_; // texts that reached the limit, in order
 };
+
+// "以降 N 回の同じメッセージを省略しました：<text>"
+std::string leftOutLine(std::uint64_t count, std::string_view text);
 
 // Window lines to stdout (without the CR), a progress bar on stderr.
 class ConsoleView : public RunView {

@@ -3,7 +3,9 @@
 #include "common/utf8.h"
 
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
+#include <memory>
 
 namespace morvelan {
 namespace {
@@ -12,14 +14,15 @@ namespace {
 // thread keeps one per direction and resets it before every conversion.
 class Iconv {
 public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)), error_(cd_ == kNone ? errno : 0) {}
     ~Iconv()
     {
         if (ok()) iconv_close(cd_);
     }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    bool ok() const { return cd_ != kNone; }
+    int error() const { return error_; }
     void reset()
     {
         if (ok()) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -49,8 +52,22 @@ public:
     }
 
 private:
+    inline static const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
     iconv_t cd_;
+    int error_;
 };
+
+// This thread's descriptor for one direction. One that could not be opened
+// (too many open files, say) is tried again at the next call rather than
+// kept for the thread's lifetime.
+Iconv& converter(bool toCp932)
+{
+    thread_local std::unique_ptr<Iconv> decoder, encoder;
+    std::unique_ptr<Iconv>& cd = toCp932 ? encoder : decoder;
+    if (!cd || !cd->ok())
+        cd = toCp932 ? std::make_unique<Iconv>("CP932", "UTF-8") : std::make_unique<Iconv>("UTF-8", "CP932");
+    return *cd;
+}
 
 bool isAscii(std::string_view s)
 {
@@ -64,7 +81,7 @@ bool isAscii(std::string_view s)
 std::string decodeCp932(std::string_view bytes)
 {
     if (isAscii(bytes)) return std::string(bytes);
-    thread_local Iconv cd("UTF-8", "CP932");
+    Iconv& cd = converter(false);
     cd.reset();
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
@@ -79,10 +96,19 @@ std::string decodeCp932(std::string_view bytes)
     return out;
 }
 
+std::optional<std::string> cp932Unavailable()
+{
+    for (const bool toCp932 : {false, true}) {
+        const Iconv& cd = converter(toCp932);
+        if (!cd.ok()) return std::string(std::strerror(cd.error()));
+    }
+    return std::nullopt;
+}
+
 std::string encodeCp932(std::string_view utf8)
 {
     if (isAscii(utf8)) return std::string(utf8);
-    thread_local Iconv cd("CP932", "UTF-8");
+    Iconv& cd = converter(true);
     cd.reset();
     std::string out;
     out.reserve(utf8.size());

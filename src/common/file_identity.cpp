@@ -39,6 +39,24 @@ bool isNonRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool isExistingFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isWritableFolder(const std::string& path)
+{
+    return isExistingFolder(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool writeAllTo(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {

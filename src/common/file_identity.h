@@ -21,6 +21,12 @@ bool isSameFile(const std::string& a, const std::string& b);
 // True when the path names something that exists and is not a regular file.
 bool isNonRegularFile(const std::string& path);
 
+// The folder a file path lies in ("." for a bare name).
+std::string folderOf(const std::string& path);
+bool isExistingFolder(const std::string& path);
+// An existing folder this process may create files in.
+bool isWritableFolder(const std::string& path);
+
 // Writes all bytes, going on after partial writes and interruptions.
 bool writeAllTo(int fd, const char* data, std::size_t size);
 

@@ -42,6 +42,14 @@ std::string messageNotRegularFile(std::string_view path)
 {
     return withPath("通常のファイルではないため処理できません", path);
 }
+std::string messageResultIsLink(std::string_view path)
+{
+    return withPath("出力ファイルの位置にリンクがあるため処理できません", path);
+}
+std::string messageCodecUnavailable(std::string_view reason)
+{
+    return withPath("文字コード CP932 の変換を開けません", reason);
+}
 std::string messageSameFile(std::string_view path)
 {
     return withPath("出力ファイルが入力ファイルと同じため処理できません", path);

@@ -3,11 +3,10 @@
 #include "common/toolkit.h"
 #include "files/file_messages.h"
 
+#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
 
 namespace morvelan {
@@ -16,10 +15,38 @@ namespace {
 constexpr std::string_view kLfCopySuffix = ".TMP";
 constexpr auto kYieldEvery = std::chrono::milliseconds(20);
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+// A file with no name in the working folder, readable and writable by this
+// run alone; -1 where the file system cannot make one.
+int createUnnamed()
+{
+    return ::open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+}
+
+// A private file under a unique name, unlinked at once: only an instant
+// exists in which a kill leaves it behind.
+int createNamedAndUnlink()
+{
+    std::string name = LfCopy::pattern();
+    // mkostemps: O_CREAT | O_EXCL (so never through a link), mode 0600.
+    const int fd = ::mkostemps(name.data(), static_cast<int>(kLfCopySuffix.size()), O_CLOEXEC);
+    if (fd < 0) return -1;
+    // The name is removed only while it still leads to the file made here.
+    if (identityOf(name) == identityOf(fd) && ::unlink(name.c_str()) == 0) return fd;
+    ::close(fd);
+    return -1;
+}
+
+bool readSome(int fd, char* buffer, std::size_t size, std::size_t& got)
+{
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return true;
+        }
+        if (errno != EINTR) return false;
+    }
+}
 
 } // namespace
 
@@ -30,54 +57,49 @@ std::string LfCopy::pattern()
 
 int LfCopy::create()
 {
-    remove();
-    std::string name = pattern();
-    // mkostemps: O_CREAT | O_EXCL (so never through a link), mode 0600.
-    const int fd = ::mkostemps(name.data(), static_cast<int>(kLfCopySuffix.size()), O_CLOEXEC);
-    if (fd < 0) return -1;
-    identity_ = identityOf(fd);
-    path_ = name;
-    if (!identity_) {
-        ::unlink(name.c_str());
-        ::close(fd);
-        path_.clear();
-        return -1;
-    }
+    close();
+    fd_ = steps.namedFallback ? -1 : createUnnamed();
+    if (fd_ < 0) fd_ = createNamedAndUnlink();
+    if (fd_ < 0) return -1;
+    identity_ = identityOf(fd_);
+    if (!identity_) close();
+    return fd_;
+}
+
+void LfCopy::close()
+{
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+int LfCopy::release()
+{
+    if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return -1;
+    const int fd = fd_;
+    fd_ = -1;
     return fd;
 }
 
-void LfCopy::remove()
+bool ConvertLfFile(int inputFd, const std::string& inputPath, LfCopy& copy, Toolkit& toolkit, const bool& abortFlag)
 {
-    if (!identity_) return;
-    if (identityOf(path_) == identity_) ::unlink(path_.c_str());
-    identity_.reset();
-}
-
-bool LfCopy::isSameFile(const std::string& other) const
-{
-    return identity_ && identityOf(other) == identity_;
-}
-
-bool ConvertLfFile(const std::string& inputPath, LfCopy& copy, Toolkit& toolkit, const bool& abortFlag)
-{
-    FilePtr in(std::fopen(inputPath.c_str(), "rb"));
-    if (!in) {
-        showError(toolkit, messageCannotOpenInput(inputPath));
-        return false;
-    }
     const int fd = copy.create();
     if (fd < 0) {
         showError(toolkit, messageCannotCreateTemp(LfCopy::pattern()));
         return false;
     }
-    if (copy.steps.afterCreate) copy.steps.afterCreate(copy.path());
+    if (copy.steps.afterCreate) copy.steps.afterCreate();
     char inBuf[1 << 15];
     char outBuf[2 << 15];
+    bool readFailed = ::lseek(inputFd, 0, SEEK_SET) != 0;
     bool written = true;
     bool aborted = false;
     auto lastYield = std::chrono::steady_clock::now();
-    for (;;) {
-        const std::size_t n = std::fread(inBuf, 1, sizeof inBuf, in.get());
+    for (std::size_t n = 0; !readFailed;) {
+        if (!readSome(inputFd, inBuf, sizeof inBuf, n)) {
+            readFailed = true;
+            break;
+        }
+        if (n == 0) break;
         std::size_t m = 0;
         for (std::size_t i = 0; i < n; ++i) {
             if (inBuf[i] == '\n') outBuf[m++] = '\r';
@@ -87,7 +109,6 @@ bool ConvertLfFile(const std::string& inputPath, LfCopy& copy, Toolkit& toolkit,
             written = false;
             break;
         }
-        if (n < sizeof inBuf) break;
         // A long conversion lets the window breathe, and its Abort stop it.
         if (std::chrono::steady_clock::now() - lastYield >= kYieldEvery) {
             toolkit.yield();
@@ -98,17 +119,15 @@ bool ConvertLfFile(const std::string& inputPath, LfCopy& copy, Toolkit& toolkit,
             }
         }
     }
-    const bool readFailed = std::ferror(in.get()) != 0;
-    const bool closed = (copy.steps.closeCopy ? copy.steps.closeCopy(fd) : ::close(fd)) == 0;
     if (aborted) {
         // Nothing to report: the run ends as an abort.
     } else if (readFailed) {
         showError(toolkit, messageCannotReadFile(inputPath));
-    } else if (!written || !closed) {
-        showError(toolkit, messageCannotWriteTemp(copy.path()));
+    } else if (!written) {
+        showError(toolkit, messageCannotWriteTemp(LfCopy::pattern()));
     }
-    if (aborted || readFailed || !written || !closed) {
-        copy.remove(); // leave no half-written copy
+    if (aborted || readFailed || !written) {
+        copy.close();
         return false;
     }
     return true;

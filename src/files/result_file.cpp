@@ -67,26 +67,34 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
         return false;
     }
 
-    std::string readName = inputName;
-    if (session.options.lfInput) {
-        if (!ConvertLfFile(inputName, session.files.lfCopy, toolkit, session.abortFlag)) return false;
-        readName = session.files.lfCopy.path();
-    }
     const auto fail = [&](const std::string& message) {
         showError(toolkit, message);
         session.files.closeBoth();
         return false;
     };
-    if (!session.files.input.open(readName)) return fail(messageCannotOpenInput(readName));
-    // Nor may it be the LF copy the run reads.
-    if (session.files.lfCopy.isSameFile(resultName)) return fail(messageSameFile(session.resultPath));
-    // The copy is open now; its name is no longer needed, and without it a
-    // run that is killed leaves nothing behind.
-    session.files.lfCopy.remove();
-    if (!session.files.result.open(resultName)) {
+    InputFile& input = session.files.input;
+    if (!input.open(inputName)) return fail(messageCannotOpenInput(inputName));
+    ResultOpenRules rules;
+    rules.followLinks = !session.resultPathDerived;
+    if (const auto opened = identityOf(input.fd())) rules.forbidden.push_back(*opened);
+    if (session.options.lfInput) {
+        LfCopy& copy = session.files.lfCopy;
+        if (!ConvertLfFile(input.fd(), inputName, copy, toolkit, session.abortFlag)) {
+            session.files.closeBoth();
+            return false;
+        }
+        if (const auto copied = copy.identity()) rules.forbidden.push_back(*copied);
+        if (copy.steps.afterConvert) copy.steps.afterConvert();
+        const int fd = copy.release();
+        if (fd < 0) return fail(messageCannotReadFile(LfCopy::pattern()));
+        input.adopt(fd);
+    }
+    if (!session.files.result.open(resultName, rules)) {
         switch (session.files.result.openError()) {
         case ResultOpenError::Locked: return fail(messageResultInUse(session.resultPath));
         case ResultOpenError::NotRegularFile: return fail(messageNotRegularFile(session.resultPath));
+        case ResultOpenError::IsLink: return fail(messageResultIsLink(session.resultPath));
+        case ResultOpenError::SameAsInput: return fail(messageSameFile(session.resultPath));
         default: return fail(messageCannotCreateResult(session.resultPath));
         }
     }

@@ -1,5 +1,6 @@
 #include "files/run_analysis.h"
 
+#include "common/cp932.h"
 #include "common/toolkit.h"
 #include "engine/parameters.h"
 #include "engine/run_view.h"
@@ -29,6 +30,12 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const Search
         return false;
     }
 
+    // Without the codec the header and every CP932 line would silently turn
+    // into "?" and U+FFFD.
+    if (const auto reason = cp932Unavailable()) {
+        showError(toolkit, messageCodecUnavailable(*reason));
+        return false;
+    }
     if (!OpenRunFiles(session, params, toolkit)) return false;
     if (!ReadInputFile(session, toolkit)) return false;
     if (!SearchIntoResultFile(session, params, toolkit, view, search)) return false;

@@ -25,6 +25,15 @@ bool InputFile::open(const std::string& path)
     return true;
 }
 
+void InputFile::adopt(int fd)
+{
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+    failed_ = false;
+    begin_ = end_ = 0;
+    if (!buffer_) buffer_ = std::make_unique<char[]>(kFileBufferBytes);
+}
+
 void InputFile::close()
 {
     if (fd_ >= 0) ::close(fd_);
@@ -76,15 +85,19 @@ bool InputFile::atEnd()
     return !fill();
 }
 
-bool ResultFile::open(const std::string& path)
+bool ResultFile::open(const std::string& path, const ResultOpenRules& rules)
 {
     close();
     openError_ = ResultOpenError::None;
-    // No O_TRUNC: the file is emptied only once this run holds its lock. The
-    // open never waits for a FIFO's reader.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    // No O_TRUNC: the file is emptied only once this run holds its lock and
+    // knows it is none of the files the run reads. The open never waits for
+    // a FIFO's reader.
+    const int noFollow = rules.followLinks ? 0 : O_NOFOLLOW;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow, 0666);
     if (fd < 0) {
-        openError_ = errno == ENXIO || errno == EISDIR ? ResultOpenError::NotRegularFile : ResultOpenError::CannotCreate;
+        if (errno == ELOOP && !rules.followLinks) openError_ = ResultOpenError::IsLink;
+        else if (errno == ENXIO || errno == EISDIR) openError_ = ResultOpenError::NotRegularFile;
+        else openError_ = ResultOpenError::CannotCreate;
         return false;
     }
     const auto refuse = [&](ResultOpenError why) {
@@ -95,6 +108,11 @@ bool ResultFile::open(const std::string& path)
     struct stat st {};
     if (::fstat(fd, &st) != 0) return refuse(ResultOpenError::CannotCreate);
     if (!S_ISREG(st.st_mode)) return refuse(ResultOpenError::NotRegularFile);
+    // Compared by what was opened: a name that turned into a link to the
+    // input since it was last looked at is caught here, before emptying.
+    const FileIdentity opened{st.st_dev, st.st_ino};
+    for (const FileIdentity& other : rules.forbidden)
+        if (opened == other) return refuse(ResultOpenError::SameAsInput);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
         return refuse(errno == EWOULDBLOCK ? ResultOpenError::Locked : ResultOpenError::CannotCreate);
     if (::ftruncate(fd, 0) != 0) return refuse(ResultOpenError::CannotCreate);

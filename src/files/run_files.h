@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvelan {
 
@@ -28,7 +30,11 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool open(const std::string& path);
+    // Reads `fd` from here on, in place of the file open now; the file's
+    // name stays `path()`.
+    void adopt(int fd);
     void close();
+    int fd() const { return fd_; }
     bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
@@ -51,7 +57,17 @@ private:
 };
 
 // Why ResultFile::open failed.
-enum class ResultOpenError { None, CannotCreate, NotRegularFile, Locked };
+enum class ResultOpenError { None, CannotCreate, NotRegularFile, Locked, IsLink, SameAsInput };
+
+// How the Result file may be opened.
+struct ResultOpenRules {
+    // A path the user named follows links, as a shell redirect does; the
+    // path the program derives itself refuses a link planted there.
+    bool followLinks = true;
+    // Files the Result file may not be (the input, the LF copy): checked on
+    // the opened file, before anything in it is touched.
+    std::vector<FileIdentity> forbidden;
+};
 
 // The Result file. Every write goes straight to the descriptor, so what is on
 // disk is always the header and whole rows: a kill at any instant cuts no
@@ -66,7 +82,7 @@ public:
 
     // Creates the file or empties it once it is locked. Never blocks: a FIFO
     // or device is refused, and so is a file another run holds.
-    bool open(const std::string& path);
+    bool open(const std::string& path, const ResultOpenRules& rules = {});
     ResultOpenError openError() const { return openError_; }
     // Closes; false when a write failed or the system reports a failure.
     bool close();
@@ -96,12 +112,11 @@ struct RunFiles {
     InputFile input;   // file 1
     ResultFile result; // file 2
     LfCopy lfCopy;     // the private CR LF copy of an LF input
-    // Closes file 1, removes the LF copy, then closes file 2; false when
-    // file 2 lost data.
+    // Closes file 1 and the LF copy, then file 2; false when file 2 lost data.
     bool closeBoth()
     {
         input.close();
-        lfCopy.remove();
+        lfCopy.close();
         return result.close();
     }
 };

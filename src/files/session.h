@@ -22,6 +22,9 @@ public:
     // name whose absolute form is too long for the system. Empty: the path.
     std::string inputOpenName;
     std::string resultOpenName;
+    // True when the program derived the Result path from the input's name
+    // rather than the user naming it: a link found there is refused.
+    bool resultPathDerived = false;
     RunFiles files;
 };
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
 
@@ -123,26 +124,27 @@ TEST_F(RunAnalysisTest, FrameRoundsZeroRunsAndNegativeIsRefused)
     EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox(std::string(kMsgFrameRounds))});
 }
 
-TEST_F(RunAnalysisTest, LfRunReadsAPrivateCopyAndLeavesNothingBehind)
+TEST_F(RunAnalysisTest, LfRunReadsACopyThatHasNoNameWhileItIsWritten)
 {
     // A link planted under the old fixed name is neither followed nor removed.
     const std::string victim = dir.write("victim.txt", "another user's file");
     fs::create_symlink(victim, kOldTemp);
     session->options.lfInput = true;
-    std::string copy; // outlives every run that reports it
-    for (const std::string header : {"xxTDM", "xxtdm"}) { // a successful and a failed run
-        dir.write("in.txt", inputFile(header, "4747", "\n"));
-        session->files.lfCopy.steps.afterCreate = [&](const std::string& path) {
-            copy = path;
-            struct stat st {};
-            ::lstat(path.c_str(), &st);
-            EXPECT_EQ(st.st_mode & 0777, 0600u);
-        };
-        EXPECT_EQ(run(), header == "xxTDM");
-        session->files.closeBoth();
-        EXPECT_EQ(copy.rfind("$$MORVELAN.", 0), 0u);
-        EXPECT_NE(copy, kOldTemp);
-        EXPECT_EQ(lfCopiesLeft(), 1) << "only the planted link";
+    // Both ways of making the copy: unnamed, and the named fallback for file
+    // systems without unnamed files. Mid-conversion no name of it exists, so
+    // a kill at that instant leaves nothing behind.
+    for (const bool named : {false, true}) {
+        for (const std::string header : {"xxTDM", "xxtdm"}) { // a successful and a failed run
+            SCOPED_TRACE(header + (named ? " named" : " unnamed"));
+            dir.write("in.txt", inputFile(header, "4747", "\n"));
+            int namesWhileConverting = -1;
+            session->files.lfCopy.steps.namedFallback = named;
+            session->files.lfCopy.steps.afterCreate = [&] { namesWhileConverting = lfCopiesLeft(); };
+            EXPECT_EQ(run(), header == "xxTDM");
+            session->files.closeBoth();
+            EXPECT_EQ(namesWhileConverting, 1) << "only the planted link";
+            EXPECT_EQ(lfCopiesLeft(), 1);
+        }
     }
     EXPECT_EQ(readBytes(victim), "another user's file");
     // Header line 2 names the chosen input; the rows come from the converted copy.
@@ -168,42 +170,90 @@ TEST_F(RunAnalysisTest, TwoLfRunsInOneFolderUseTwoCopies)
     other.resultPath = dir.file("Rother.txt");
     dir.write("in.txt", inputFile("xxTDM", "4747", "\n"));
     // The other run converts its input while this one is between steps.
-    session->files.lfCopy.steps.afterCreate = [&](const std::string&) {
-        ASSERT_TRUE(RunAnalysis(other, tk, view));
-    };
+    session->files.lfCopy.steps.namedFallback = other.files.lfCopy.steps.namedFallback = true;
+    session->files.lfCopy.steps.afterCreate = [&] { ASSERT_TRUE(RunAnalysis(other, tk, view)); };
     ASSERT_TRUE(run());
     expectReportedRows(resultLines(), "0100011101000111(4747)");
     EXPECT_EQ(splitCrLf(readBytes(other.resultPath))[18],
               " 100" + spaces(10) + "   0" + spaces(10) + "1111111111111111(FFFF)" + spaces(6) + "    6");
 }
 
-TEST_F(RunAnalysisTest, ResultFileThatIsTheLfCopyIsRefused)
+// The Result file may not be a file the run reads, whatever name leads to it
+// and whenever that name came to lead there: each case turns the Result path
+// into such a file at some step, and the run must refuse it untouched.
+TEST_F(RunAnalysisTest, ResultFileThatIsAFileTheRunReadsIsRefusedUntouched)
 {
-    session->options.lfInput = true;
-    session->resultPath = dir.file("Rlink.txt");
-    session->files.lfCopy.steps.afterCreate = [&](const std::string& copy) {
-        fs::create_symlink(fs::absolute(copy), session->resultPath);
+    const std::string input = session->inputPath;
+    const std::string original = readBytes(input);
+    // The open copy, reached through the process's descriptor table.
+    const auto linkToCopy = [&] {
+        for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+            std::error_code ec;
+            const std::string target = fs::read_symlink(e.path(), ec).string();
+            if (!ec && target.find("(deleted)") != std::string::npos && target.rfind(dir.path().string(), 0) == 0)
+                fs::create_symlink(e.path(), session->resultPath);
+        }
     };
-    EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages,
-              std::vector<RecordedMessage>{errorBox("出力ファイルが入力ファイルと同じため処理できません：" +
-                                                    session->resultPath)});
-    EXPECT_TRUE(filesClosed());
-    EXPECT_EQ(lfCopiesLeft(), 0);
+    struct Case {
+        const char* name;
+        bool lf;
+        std::function<void()> before;     // before the run
+        std::function<void()> converted;  // after the LF conversion
+    };
+    const Case cases[] = {
+        {"same file under another name", false, [&] { session->resultPath = dir.path().string() + "/./in.txt"; }, {}},
+        {"hard link made before the run", false, [&] { fs::create_hard_link(input, session->resultPath); }, {}},
+        {"hard link made during the conversion", true, {}, [&] { fs::create_hard_link(input, session->resultPath); }},
+        {"link to the input made during the conversion", true, {}, [&] { fs::create_symlink(input, session->resultPath); }},
+        {"link to the LF copy", true, {}, linkToCopy},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session->resultPath = dir.file("Rin.txt");
+        fs::remove(session->resultPath);
+        dir.write("in.txt", original);
+        session->options.lfInput = c.lf;
+        if (c.before) c.before();
+        session->files.lfCopy.steps.afterConvert = c.converted;
+        tk.messages.clear();
+        EXPECT_FALSE(run());
+        EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox(
+                                   "出力ファイルが入力ファイルと同じため処理できません：" + session->resultPath)});
+        EXPECT_TRUE(filesClosed());
+        EXPECT_EQ(readBytes(input), original);
+        EXPECT_EQ(lfCopiesLeft(), 0);
+    }
 }
 
-TEST_F(RunAnalysisTest, FailedCloseOfTheLfCopyFailsTheRun)
+// A link found at the Result path the program derived is refused; one the
+// user named is followed, as a shell redirect does.
+TEST_F(RunAnalysisTest, LinkAtTheResultPathIsFollowedOnlyWhenTheUserNamedIt)
+{
+    const std::string victim = dir.write("victim.txt", "another user's file");
+    fs::create_symlink(victim, session->resultPath);
+    session->resultPathDerived = true;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox(
+                               "出力ファイルの位置にリンクがあるため処理できません：" + session->resultPath)});
+    EXPECT_EQ(readBytes(victim), "another user's file");
+    tk.messages.clear();
+    session->resultPathDerived = false;
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(tk.messages.empty());
+    expectReportedRows(splitCrLf(readBytes(victim)), "0100011101000111(4747)");
+}
+
+TEST_F(RunAnalysisTest, FailedWriteOfTheLfCopyFailsTheRun)
 {
     dir.write("Rin.txt", "earlier result");
+    session->inputPath = dir.write("big.txt", "xxTDM\n" + repeat(std::string(80, '0') + "\n", 100));
     session->options.lfInput = true;
-    std::string copy;
-    session->files.lfCopy.steps.afterCreate = [&](const std::string& path) { copy = dir.file(path); };
-    session->files.lfCopy.steps.closeCopy = [](int fd) {
-        ::close(fd);
-        return -1;
-    };
-    EXPECT_FALSE(run());
-    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("一時ファイルに書き込めません：" + copy)});
+    {
+        const FileSizeLimit limit(4096); // the copy outgrows it
+        EXPECT_FALSE(run());
+    }
+    EXPECT_EQ(tk.messages, std::vector<RecordedMessage>{errorBox("一時ファイルに書き込めません：" +
+                                                                 (fs::current_path() / LfCopy::pattern()).string())});
     EXPECT_EQ(lfCopiesLeft(), 0);
     EXPECT_EQ(readBytes(session->resultPath), "earlier result");
 }

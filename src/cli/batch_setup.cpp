@@ -1,0 +1,134 @@
+#include "cli/batch_setup.h"
+
+#include "common/cp932.h"
+#include "common/file_identity.h"
+#include "engine/parameters.h"
+#include "files/file_messages.h"
+#include "files/session.h"
+#include "settings/settings.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace morvelan::cli {
+namespace {
+
+constexpr std::string_view kMsgOutputIsSettings = "出力ファイルが設定ファイルと同じため処理できません：";
+constexpr std::string_view kMsgRasterOutIsUsed =
+    "ラスター画像の出力先が入力・出力・設定ファイルと同じため書き出せません：";
+constexpr std::string_view kMsgRasterOutNotWritable = "ラスター画像の出力先に書き込めません：";
+
+int usageError(std::string_view message, std::string_view path = {})
+{
+    std::cerr << message << path << '\n';
+    return 2;
+}
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ec;
+    const auto abs = std::filesystem::absolute(path, ec);
+    return ec ? path : abs.lexically_normal().string();
+}
+
+// The Result file path the window derives: the input's folder, "R", its name.
+std::string defaultResultPath(const std::string& input)
+{
+    const std::filesystem::path p(input);
+    return (p.parent_path() / ("R" + p.filename().string())).string();
+}
+
+struct FieldCheck {
+    bool ok;
+    std::string_view message;
+};
+
+// Values outside the window's field ranges run as given, as settings-file
+// values do in the window, after one warning line each.
+void warnOutOfRange(const AnalysisParameters& p)
+{
+    const FieldCheck checks[] = {
+        {isValidStartSyncInterval(p.START_SYNC_INTERVAL), kMsgStartSyncInterval},
+        {isValidEndSyncInterval(p.END_SYNC_INTERVAL, p.FRAME_ROUNDS, p.BUF_SIZE), kMsgEndSyncInterval},
+        {isValidAllowErrBits(p.ALLOW_ERR_BITS), kMsgAllowErrBits},
+        {isValidBufSize(p.BUF_SIZE), kMsgBufSize},
+        {isValidFrameRounds(p.FRAME_ROUNDS), kMsgFrameRounds},
+        {isValidThreshold(p.THRESHOLD, p.FRAME_ROUNDS), kMsgThreshold},
+        {isValidIgnoreStartBits(p.IGNORE_START_BITS), kMsgIgnoreStartBits},
+    };
+    for (const FieldCheck& c : checks)
+        if (!c.ok) std::cerr << c.message << '\n';
+}
+
+// The Result file must be creatable where it is named, and none of the files
+// the run reads. Found here, before the run, these are usage errors.
+std::optional<int> checkResultPath(const Session& session, const std::string& settingsFile)
+{
+    const std::string& result = session.resultOpenName;
+    if (!settingsFile.empty() && isSameFile(result, settingsFile)) return usageError(kMsgOutputIsSettings, result);
+    if (isSameFile(result, session.inputOpenName)) return usageError(messageSameFile(session.resultPath));
+    // A name ending in a separator, or in a folder that does not exist,
+    // cannot be created.
+    if (result.back() == '/' || !isExistingFolder(folderOf(result)))
+        return usageError(messageCannotCreateResult(session.resultPath));
+    return std::nullopt;
+}
+
+// The PNG goes beside the files of the run, never onto them, into a folder
+// that exists and can be written.
+std::optional<int> checkRasterPath(const Session& session, const std::string& png, const std::string& settingsFile)
+{
+    if (png.empty()) return std::nullopt;
+    if (isNonRegularFile(png)) return usageError(messageNotRegularFile(png));
+    for (const std::string& other : {session.inputOpenName, session.resultOpenName, settingsFile})
+        if (!other.empty() && (isSameFile(png, other) || absolutePath(png) == absolutePath(other)))
+            return usageError(kMsgRasterOutIsUsed, png);
+    if (png.back() == '/' || !isWritableFolder(folderOf(png))) return usageError(kMsgRasterOutNotWritable, png);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> prepareRun(int argc, char** argv, Session& session, Toolkit& toolkit, CliOptions& options)
+{
+    int exitCode = 0;
+    auto parsed = parseCommandLine(argc, argv, exitCode);
+    if (!parsed) return exitCode;
+    options = std::move(*parsed);
+
+    // Settings files and the Result header are CP932: without the codec a run
+    // would silently write "?" for every Japanese character.
+    if (const auto reason = cp932Unavailable()) {
+        std::cerr << messageCodecUnavailable(*reason) << '\n';
+        return 1;
+    }
+    if (options.settingsFile && !IsUsableSettingsFile(*options.settingsFile))
+        return usageError(kMsgSettingsNotRead, *options.settingsFile);
+
+    ResetParameters(session.params);
+    // Settings-file values over the reset values; an overflow is reported and
+    // the keys read before it stay.
+    if (options.settingsFile) ReadSettings(session.params, *options.settingsFile, toolkit);
+    applyOptions(options, session.params);
+
+    if (!isValidSyncBitSize(session.params.SYNC_BIT_SIZE)) return usageError(kMsgSyncBitSize);
+    if (session.params.FRAME_ROUNDS < 0) return usageError(kMsgFrameRounds);
+    warnOutOfRange(session.params);
+
+    // Paths are opened as given; the header shows their absolute form.
+    session.inputOpenName = options.input;
+    session.resultPathDerived = !options.output;
+    session.resultOpenName = options.output ? *options.output : defaultResultPath(options.input);
+    session.inputPath = absolutePath(session.inputOpenName);
+    session.resultPath = absolutePath(session.resultOpenName);
+    session.options.skipHeaderCheck = options.noHeaderCheck;
+    session.options.skipExclusions = options.noExclusions;
+    session.options.lfInput = options.lf;
+
+    const std::string settingsFile = options.settingsFile.value_or(std::string());
+    if (auto refused = checkResultPath(session, settingsFile)) return refused;
+    if (auto refused = checkRasterPath(session, options.report.rasterOut, settingsFile)) return refused;
+    return std::nullopt;
+}
+
+} // namespace morvelan::cli
