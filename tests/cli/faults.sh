@@ -83,6 +83,29 @@ deep)
   cp "$sample" in.txt; "$cli" -q --start-interval 512 --end-interval 512 in.txt 2>err; code=$?
   expect 0 "処理を終了しました。"; grep -q "^ 512 " Rin.txt || fail "no rows"; whole Rin.txt
   cd "$work" && rm -rf "$name" ;;
+codec)
+  # A CP932 codec that cannot be loaded fails the run; nothing is written
+  # with "?" in place of the header's Japanese.
+  mkdir gconv; printf 'module UTF-8// CP932// %s/none 1\nmodule CP932// UTF-8// %s/none 1\n' "$work" "$work" > gconv/gconv-modules
+  GCONV_PATH=$work/gconv "$cli" -q "$sample" -o R.txt 2>err; code=$?
+  expect 1 "文字コード CP932 の変換を開けません："; [[ ! -e R.txt ]] || fail "a Result file was written" ;;
+planted_link)
+  # A link planted under the derived Result name is refused and its target
+  # kept; a link the user names with -o is followed.
+  cp "$sample" in.txt; echo "another user's file" > victim; ln -s victim Rin.txt
+  "$cli" -q in.txt 2>err; code=$?
+  expect 1 "出力ファイルの位置にリンクがあるため処理できません：.*Rin.txt"
+  [[ $(cat victim) == "another user's file" ]] || fail "the link was followed"
+  "$cli" -q --end-interval 301 in.txt -o Rin.txt 2>err; code=$?
+  expect 0 "処理を終了しました。"; whole victim ;;
+absurd_interval)
+  # Intervals up to the largest 32-bit value end promptly, each repeated
+  # message at most 100 times plus one line counting the rest.
+  printf '[Morvelan]\r\nSTART_SYNC_INTERVAL=2147483547\r\nEND_SYNC_INTERVAL=2147483647\r\n' > m.ini
+  timeout 20 "$cli" -q --settings m.ini "$sample" -o R.txt 2>err; code=$?
+  expect 0 "処理を終了しました。"; whole R.txt
+  (( $(wc -l < err) < 400 )) || fail "$(wc -l < err) lines of messages"
+  [[ $(tail -1 err) == "処理を終了しました。" ]] || fail "the last line is not the status" ;;
 *) fail "unknown case $case" ;;
 esac
 echo "ok: $case"
