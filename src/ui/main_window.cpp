@@ -194,6 +194,7 @@ void MainWindow::setInputPath(const std::string& path, const std::optional<std::
     session_.inputPath = path;
     if (resultPath) {
         session_.resultPath = *resultPath;
+        session_.resultPathDerived = true; // a link planted there is refused
         ui_->txt出力ファイル->setText(toQString(session_.resultPath));
     }
 }

@@ -122,16 +122,41 @@ TEST_F(RunCommandTest, BrowsedOrTypedPathIsTheFileTheRunReads)
     toolkit.fileChoices.push_back(std::nullopt); // cancelled: both stay
     click("cmd入力ファイル");
     EXPECT_EQ(session->resultPath, dir.file("Rother.txt"));
-    const std::string typed = dir.write("typed.txt", makeCapture({}));
-    field("txt入力ファイル")->setFocus(Qt::MouseFocusReason);
-    field("txt入力ファイル")->setText(QString::fromStdString(typed));
-    QTest::keyClick(field("txt入力ファイル"), Qt::Key_Tab);
-    EXPECT_EQ(session->inputPath, typed);
-    EXPECT_EQ(text("txt出力ファイル").toStdString(), dir.file("Rtyped.txt"));
-    toolkit.answers = {Answer::Ok};
-    click("cmd実行");
-    EXPECT_EQ(resultLines(), std::vector<QString>{kSmallRunLine});
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Rother.txt")));
+    EXPECT_TRUE(session->resultPathDerived);
+}
+
+// A typed path is the input whether the field is left with Tab, 実行 is
+// clicked straight away or pressed with Alt+E while the field keeps the
+// focus; a bare name lies in the working folder, and its Result name gains
+// the "R" there too.
+TEST_F(RunCommandTest, TypedPathIsTheFileTheRunReads)
+{
+    const ScopedCwd cwd(dir.path());
+    enum class Leave { Tab, Click, Shortcut };
+    for (const bool bare : {false, true}) {
+        for (const Leave leave : {Leave::Tab, Leave::Click, Leave::Shortcut}) {
+            SCOPED_TRACE(std::string(bare ? "bare name" : "full path") + " way " + std::to_string(int(leave)));
+            openWindow(kSmallRun);
+            browse(dir.write("other.txt", "; TDM nothing here\r\n"));
+            const std::string typed = dir.write("typed.txt", makeCapture({}));
+            std::filesystem::remove(dir.file("Rtyped.txt"));
+            field("txt入力ファイル")->setFocus(Qt::MouseFocusReason);
+            field("txt入力ファイル")->setText(QString::fromStdString(bare ? "typed.txt" : typed));
+            toolkit.answers = {Answer::Ok};
+            if (leave == Leave::Tab) {
+                QTest::keyClick(field("txt入力ファイル"), Qt::Key_Tab);
+                EXPECT_EQ(text("txt出力ファイル").toStdString(), bare ? "Rtyped.txt" : dir.file("Rtyped.txt"));
+                click("cmd実行");
+            } else if (leave == Leave::Click) {
+                click("cmd実行");
+            } else {
+                button("cmd実行")->click(); // as its Alt+E does: the focus stays in the field
+            }
+            EXPECT_EQ(resultLines(), std::vector<QString>{kSmallRunLine});
+            EXPECT_TRUE(std::filesystem::exists(dir.file("Rtyped.txt")));
+            EXPECT_FALSE(std::filesystem::exists(dir.file("Rother.txt")));
+        }
+    }
 }
 
 TEST_F(RunCommandTest, CheckBoxesDecideTheHeaderCheckAndTheLfCopy)
