@@ -121,6 +121,23 @@ TEST_F(OpenRunFilesTest, PathCharactersAreWrittenInCp932OrAsQuestionMarks)
                                                              folder + "R" + hx("93FC 97CD") + "?.txt", false));
 }
 
+// A line end inside a file name would split a header line: the header keeps
+// its 18 lines, each character of the name its place.
+TEST_F(OpenRunFilesTest, LineEndsInPathsBecomeQuestionMarks)
+{
+    for (const std::string name : {"a\rb.txt", "a\nb.txt", "a\r\nb.txt"}) {
+        session->inputPath = dir.write(name, "xxTDM\r\n");
+        session->resultPath = dir.file("R" + name);
+        ASSERT_TRUE(open());
+        session->files.closeBoth();
+        std::string shown = name;
+        for (char& c : shown)
+            if (c == '\r' || c == '\n') c = '?';
+        const std::string folder = dir.path().string() + "/";
+        EXPECT_EQ(readBytes(session->resultPath), expectedHeader(folder + shown, folder + "R" + shown, false));
+    }
+}
+
 TEST_F(OpenRunFilesTest, MissingOrEmptyInputOpensNothingAndTouchesNoResultFile)
 {
     dir.write("Rin.txt", "earlier result");
