@@ -7,7 +7,7 @@
 //   R5: the summary of 200500 reported candidates (an all-zero stream with
 //       the reset values reports every one).
 #include "common/png_writer.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/raster.h"
 #include "engine/summary.h"
 

@@ -6,7 +6,7 @@
 //       reported, so this measures how fast rows reach the Result file.
 #include "common/toolkit.h"
 #include "support/counting_toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "files/session.h"

@@ -10,7 +10,7 @@
 //              resident size of the process, against copying that file
 //   threads    the wide run with --threads 1, 2 and every core
 // Usage: morvelan_search_figures [REPEATS]   (default 5)
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "files/session.h"
 #include "files/input_reader.h"

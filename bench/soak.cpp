@@ -4,7 +4,7 @@
 // resident set size seen over the first and over the last hundred runs.
 #include "common/toolkit.h"
 #include "support/counting_toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "files/session.h"
 #include "files/run_analysis.h"

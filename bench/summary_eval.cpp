@@ -14,7 +14,7 @@
 #include "capture_generator.h"
 
 #include "common/toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "files/session.h"
 #include "engine/summary.h"

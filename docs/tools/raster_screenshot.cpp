@@ -4,7 +4,7 @@
 // summary (or on INTERVAL/OFFSET) and saves the window as it is drawn.
 #include "common/toolkit.h"
 #include "unattended_toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/candidate_record.h"
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"

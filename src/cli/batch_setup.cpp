@@ -2,7 +2,7 @@
 
 #include "common/cp932.h"
 #include "common/file_identity.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "files/file_messages.h"
 #include "files/session.h"
 #include "settings/settings.h"
@@ -38,26 +38,14 @@ std::string defaultResultPath(const std::string& input)
     return (p.parent_path() / ("R" + p.filename().string())).string();
 }
 
-struct FieldCheck {
-    bool ok;
-    std::string_view message;
-};
-
 // Values outside the window's field ranges run as given, as settings-file
-// values do in the window, after one warning line each.
+// values do in the window, after one warning line each. The sync width is
+// refused before this.
 void warnOutOfRange(const AnalysisParameters& p)
 {
-    const FieldCheck checks[] = {
-        {isValidStartSyncInterval(p.START_SYNC_INTERVAL), kMsgStartSyncInterval},
-        {isValidEndSyncInterval(p.END_SYNC_INTERVAL, p.FRAME_ROUNDS, p.BUF_SIZE), kMsgEndSyncInterval},
-        {isValidAllowErrBits(p.ALLOW_ERR_BITS), kMsgAllowErrBits},
-        {isValidBufSize(p.BUF_SIZE), kMsgBufSize},
-        {isValidFrameRounds(p.FRAME_ROUNDS), kMsgFrameRounds},
-        {isValidThreshold(p.THRESHOLD, p.FRAME_ROUNDS), kMsgThreshold},
-        {isValidIgnoreStartBits(p.IGNORE_START_BITS), kMsgIgnoreStartBits},
-    };
-    for (const FieldCheck& c : checks)
-        if (!c.ok) std::cerr << c.message << '\n';
+    for (const ParameterSpec& spec : parameterTable())
+        if (spec.field != ParameterField::SyncBitSize && !isInRange(spec.field, p.*spec.member, p))
+            std::cerr << spec.message << '\n';
 }
 
 // The Result file must be creatable where it is named, and none of the files

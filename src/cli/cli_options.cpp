@@ -55,14 +55,10 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")->required();
     addPath(app, "-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
     addPath(app, "--settings", o.settingsFile, "Load the parameters from this INI file first; options given here win");
-    addNumber(app, "--start-interval", o.startInterval, "First frame interval in bits (default 300)");
-    addNumber(app, "--end-interval", o.endInterval, "Last frame interval in bits (default 700)");
-    addNumber(app, "--sync-bits", o.syncBits, "Sync word width: 4, 8, ..., 64 (default 20)");
-    addNumber(app, "--allow-errors", o.allowErrors, "Tolerated bit errors (default 2)");
-    addNumber(app, "--ignore-bits", o.ignoreBits, "Leading bits to skip (default 0)");
-    addNumber(app, "--frames", o.frames, "Frames compared with the first one (default 20)");
-    addNumber(app, "--threshold", o.threshold, "Least recurrence count reported (default 10)");
-    addNumber(app, "--buffer-size", o.bufferSize, "Buffer size in bits (default 300000)");
+    app.set_version_flag("--version", std::string("morvelan-cli ") + MORVELAN_VERSION);
+    for (const ParameterSpec& spec : parameterTable())
+        addNumber(app, std::string(spec.option), o.numbers[static_cast<std::size_t>(spec.field)],
+                  std::string(spec.optionHelp) + " (default " + std::to_string(spec.resetValue) + ")");
     app.add_option("--exclude", o.excludes,
                    "Exclusion pattern, repeatable up to five times; replaces the settings file's patterns")
         ->allow_extra_args(false) // one pattern per --exclude: never swallow INPUT
@@ -96,17 +92,8 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
 
 void applyOptions(const CliOptions& o, AnalysisParameters& p)
 {
-    auto apply = [](const std::optional<std::int32_t>& given, std::int32_t& target) {
-        if (given) target = *given;
-    };
-    apply(o.startInterval, p.START_SYNC_INTERVAL);
-    apply(o.endInterval, p.END_SYNC_INTERVAL);
-    apply(o.syncBits, p.SYNC_BIT_SIZE);
-    apply(o.allowErrors, p.ALLOW_ERR_BITS);
-    apply(o.ignoreBits, p.IGNORE_START_BITS);
-    apply(o.frames, p.FRAME_ROUNDS);
-    apply(o.threshold, p.THRESHOLD);
-    apply(o.bufferSize, p.BUF_SIZE);
+    for (const ParameterSpec& spec : parameterTable())
+        if (const auto& given = o.numbers[static_cast<std::size_t>(spec.field)]) p.*spec.member = *given;
     if (!o.excludes.empty()) {
         p.EXCLUDE_PAT = {};
         for (std::size_t i = 0; i < o.excludes.size() && i < p.EXCLUDE_PAT.size(); ++i) p.EXCLUDE_PAT[i] = o.excludes[i];

@@ -1,7 +1,7 @@
 #pragma once
 // Command line of the batch program.
 #include "cli/cli_report.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,8 +16,8 @@ struct CliOptions {
     std::string input;
     std::optional<std::string> output; // none: the input's folder, "R", the input's name
     std::optional<std::string> settingsFile;
-    std::optional<std::int32_t> startInterval, endInterval, syncBits, allowErrors, ignoreBits, frames, threshold,
-        bufferSize;
+    // The eight parameters given on the command line, by ParameterField.
+    std::array<std::optional<std::int32_t>, kParameterCount> numbers;
     std::vector<std::string> excludes;
     bool noHeaderCheck = false;
     bool noExclusions = false;

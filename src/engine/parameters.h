@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace morvelan {
 
@@ -30,41 +29,8 @@ struct AnalysisParameters {
     bool operator==(const AnalysisParameters&) const = default;
 };
 
-// Reset values of the reset command.
-inline constexpr std::int32_t kResetStartSyncInterval = 300;
-inline constexpr std::int32_t kResetEndSyncInterval = 700;
-inline constexpr std::int32_t kResetSyncBitSize = 20;
-inline constexpr std::int32_t kResetAllowErrBits = 2;
-inline constexpr std::int32_t kResetIgnoreStartBits = 0;
-inline constexpr std::int32_t kResetFrameRounds = 20;
-inline constexpr std::int32_t kResetThreshold = 10;
-inline constexpr std::int32_t kResetBufSize = 300000;
-
-// Puts the eight numbers back to their reset values; patterns and carried
-// values stay as they are.
-void ResetParameters(AnalysisParameters& params);
-
-// Valid ranges, as the window's field checks enforce them.
-bool isValidStartSyncInterval(std::int64_t value);
+// A sync width the search's conversion to hex can take: 4 to 64 bits, whole
+// hex digits.
 bool isValidSyncBitSize(std::int64_t value);
-bool isValidAllowErrBits(std::int64_t value);
-bool isValidIgnoreStartBits(std::int64_t value);
-bool isValidFrameRounds(std::int64_t value);
-bool isValidBufSize(std::int64_t value);
-// END_SYNC_INTERVAL x FRAME_ROUNDS must not exceed BUF_SIZE (exact product).
-bool isValidEndSyncInterval(std::int32_t end, std::int32_t frameRounds, std::int32_t bufSize);
-// 2 to FRAME_ROUNDS inclusive.
-bool isValidThreshold(std::int32_t threshold, std::int32_t frameRounds);
-
-// The field messages that go with each range.
-inline constexpr std::string_view kMsgStartSyncInterval = "エラー：開始インターバル値は100～2000です。";
-inline constexpr std::string_view kMsgEndSyncInterval = "エラー：バッファサイズを超えるビットは処理できません。";
-inline constexpr std::string_view kMsgSyncBitSize =
-    "同期ビット数は4,8,12,16,20,24,28,32,36,40,44,48,52,56,60,64のいずれかです。";
-inline constexpr std::string_view kMsgAllowErrBits = "エラー：エラー許容ビット数は0～15です。";
-inline constexpr std::string_view kMsgIgnoreStartBits = "エラー：初期無視ビット数の値は0～100です。";
-inline constexpr std::string_view kMsgFrameRounds = "フレーム数は5～200の範囲です。";
-inline constexpr std::string_view kMsgBufSize = "エラー：バッファサイズは50000以上です。";
-inline constexpr std::string_view kMsgThreshold = "エラー：出力しきい値はフレーム数を超えられません。";
 
 } // namespace morvelan

@@ -4,7 +4,7 @@
 #include "common/file_identity.h"
 #include "common/text.h"
 #include "common/toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "files/session.h"
 #include "files/file_messages.h"
 #include "files/input_reader.h"
@@ -31,27 +31,18 @@ std::string oneLine(std::string text)
 std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const std::string& resultPath,
                                            const AnalysisParameters& p, bool exclusionsOff)
 {
-    using std::to_string;
-    return {
-        "; Tarnwick Version " + std::string(kVersion) + " Revision " + std::string(kRevision),
+    std::vector<std::string> lines{
+        "; Tarnwick Version " + std::string(kResultFileVersion) + " Revision " + std::string(kResultFileRevision),
         "; 入力ファイル   : " + oneLine(inputPath),
         "; 出力ファイル   : " + oneLine(resultPath),
-        "; 同期間隔       : " + to_string(p.START_SYNC_INTERVAL) + "～" + to_string(p.END_SYNC_INTERVAL),
-        "; 同期Bitサイズ  : " + to_string(p.SYNC_BIT_SIZE),
-        "; エラー許容Bit数: " + to_string(p.ALLOW_ERR_BITS),
-        "; フレーム数     : " + to_string(p.FRAME_ROUNDS),
-        "; 判定しきい値   : " + to_string(p.THRESHOLD),
-        "; 初期無視Bit数  : " + to_string(p.IGNORE_START_BITS),
-        "; バッファサイズ : " + to_string(p.BUF_SIZE),
-        exclusionsOff ? "; 除外パターン   : 使用しない" : "; 除外パターン   : 使用する",
-        "; 除外パターン01 : " + p.EXCLUDE_PAT[0],
-        "; 除外パターン02 : " + p.EXCLUDE_PAT[1],
-        "; 除外パターン03 : " + p.EXCLUDE_PAT[2],
-        "; 除外パターン04 : " + p.EXCLUDE_PAT[3],
-        "; 除外パターン05 : " + p.EXCLUDE_PAT[4],
-        ";",
-        ";Interval,     Idx,         Bit(SYNC), Value(Count)",
     };
+    for (std::string& line : parameterHeaderLines(p)) lines.push_back(std::move(line));
+    lines.push_back(exclusionsOff ? "; 除外パターン   : 使用しない" : "; 除外パターン   : 使用する");
+    for (std::size_t i = 0; i < p.EXCLUDE_PAT.size(); ++i)
+        lines.push_back("; 除外パターン0" + std::to_string(i + 1) + " : " + p.EXCLUDE_PAT[i]);
+    lines.push_back(";");
+    lines.push_back(";Interval,     Idx,         Bit(SYNC), Value(Count)");
+    return lines;
 }
 
 bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& toolkit)

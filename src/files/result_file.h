@@ -10,6 +10,12 @@
 
 namespace morvelan {
 
+// The version pair the Result header and the window's version line show. A
+// fixed text that readers of Result files match on, kept apart from the
+// program's own version (MORVELAN_VERSION).
+inline constexpr std::string_view kResultFileVersion = "1.00";
+inline constexpr std::string_view kResultFileRevision = "1.00.0043";
+
 class Session;
 class Toolkit;
 struct AnalysisParameters;

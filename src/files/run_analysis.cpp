@@ -2,7 +2,7 @@
 
 #include "common/cp932.h"
 #include "common/toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "files/session.h"

@@ -11,9 +11,6 @@
 
 namespace morvelan {
 
-inline constexpr std::string_view kVersion = "1.00";
-inline constexpr std::string_view kRevision = "1.00.0043";
-
 class Session : public RunState {
 public:
     std::string inputPath;  // set only by the input browse command

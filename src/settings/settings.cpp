@@ -2,10 +2,12 @@
 
 #include "common/cp932.h"
 #include "common/text.h"
+#include "files/parameter_table.h"
 #include "settings/profile.h"
 #include "settings/profile_text.h"
 
 #include <array>
+#include <vector>
 #include <filesystem>
 
 namespace morvelan {
@@ -14,6 +16,9 @@ namespace {
 // Values are read through a buffer of this many bytes, its last one the NUL.
 constexpr std::size_t kValueBufferSize = 1024;
 
+constexpr std::string_view kExcludeKeys[] = {"EXCLUDE_PAT01", "EXCLUDE_PAT02", "EXCLUDE_PAT03", "EXCLUDE_PAT04",
+                                             "EXCLUDE_PAT05"};
+
 // A key and the parameter it fills: a number or a text.
 struct SettingsKey {
     std::string_view name;
@@ -21,29 +26,22 @@ struct SettingsKey {
     std::string* text = nullptr;
 };
 
-// The keys in the order they are read. RES_OUT_PATH is read like the others
+// The keys in the order they are read: the carried values, the eight
+// parameters, the exclusion patterns. RES_OUT_PATH is read like the others
 // but nothing in the system uses its value.
-std::array<SettingsKey, 17> keysInReadOrder(AnalysisParameters& p)
+std::vector<SettingsKey> keysInReadOrder(AnalysisParameters& p)
 {
-    return {{
+    std::vector<SettingsKey> keys{
         {"USER_ID", nullptr, &p.USER_ID},
         {"PASSWORD", nullptr, &p.PASSWORD},
         {"PASSWORD_ENC", &p.PASSWORD_ENC, nullptr},
         {"RES_OUT_PATH", nullptr, &p.RES_OUT_PATH},
-        {"START_SYNC_INTERVAL", &p.START_SYNC_INTERVAL, nullptr},
-        {"END_SYNC_INTERVAL", &p.END_SYNC_INTERVAL, nullptr},
-        {"SYNC_BIT_SIZE", &p.SYNC_BIT_SIZE, nullptr},
-        {"ALLOW_ERR_BITS", &p.ALLOW_ERR_BITS, nullptr},
-        {"IGNORE_START_BITS", &p.IGNORE_START_BITS, nullptr},
-        {"FRAME_ROUNDS", &p.FRAME_ROUNDS, nullptr},
-        {"BUF_SIZE", &p.BUF_SIZE, nullptr},
-        {"THRESHOLD", &p.THRESHOLD, nullptr},
-        {"EXCLUDE_PAT01", nullptr, &p.EXCLUDE_PAT[0]},
-        {"EXCLUDE_PAT02", nullptr, &p.EXCLUDE_PAT[1]},
-        {"EXCLUDE_PAT03", nullptr, &p.EXCLUDE_PAT[2]},
-        {"EXCLUDE_PAT04", nullptr, &p.EXCLUDE_PAT[3]},
-        {"EXCLUDE_PAT05", nullptr, &p.EXCLUDE_PAT[4]},
-    }};
+    };
+    for (const ParameterField field : settingsReadOrder())
+        keys.push_back({specOf(field).iniKey, &(p.*specOf(field).member), nullptr});
+    for (std::size_t i = 0; i < p.EXCLUDE_PAT.size(); ++i)
+        keys.push_back({kExcludeKeys[i], nullptr, &p.EXCLUDE_PAT[i]});
+    return keys;
 }
 
 void clearCarriedValues(AnalysisParameters& p)
@@ -107,19 +105,13 @@ void SaveSettings(AnalysisParameters& params, const std::string& path, Toolkit& 
     }
     clearCarriedValues(params);
 
-    const ProfileEntry entries[] = {
+    std::vector<ProfileEntry> entries{
         {"USER_ID", encodeCp932(params.USER_ID)},
         {"PASSWORD", encodeCp932(params.PASSWORD)},
         {"PASSWORD_ENC", std::to_string(params.PASSWORD_ENC)},
-        {"START_SYNC_INTERVAL", std::to_string(params.START_SYNC_INTERVAL)},
-        {"END_SYNC_INTERVAL", std::to_string(params.END_SYNC_INTERVAL)},
-        {"SYNC_BIT_SIZE", std::to_string(params.SYNC_BIT_SIZE)},
-        {"ALLOW_ERR_BITS", std::to_string(params.ALLOW_ERR_BITS)},
-        {"IGNORE_START_BITS", std::to_string(params.IGNORE_START_BITS)},
-        {"FRAME_ROUNDS", std::to_string(params.FRAME_ROUNDS)},
-        {"THRESHOLD", std::to_string(params.THRESHOLD)},
-        {"BUF_SIZE", std::to_string(params.BUF_SIZE)},
     };
+    for (const ParameterField field : settingsSaveOrder())
+        entries.push_back({specOf(field).iniKey, std::to_string(params.*specOf(field).member)});
     if (!WriteProfileStrings(path, kSettingsSection, entries, steps))
         showError(toolkit, std::string(kMsgSettingsNotSaved) + path);
 }

@@ -2,7 +2,7 @@
 
 #include "common/text.h"
 #include "common/toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 
 #include <cmath>
 #include <cstdio>
@@ -10,28 +10,8 @@
 namespace morvelan {
 namespace {
 
-// Corrections applied after a refused value.
-constexpr std::int32_t kCorrectedSyncBitSize = 20;
-constexpr std::int32_t kCorrectedAllowErrBits = 15;
-constexpr std::int32_t kCorrectedBufSize = 50000;
-
 constexpr double kGuideFactor = 0.86;
 constexpr double kLoweredThresholdFactor = 0.85;
-
-std::int32_t& parameterOf(ParameterField field, AnalysisParameters& p)
-{
-    switch (field) {
-    case ParameterField::StartSyncInterval: return p.START_SYNC_INTERVAL;
-    case ParameterField::EndSyncInterval: return p.END_SYNC_INTERVAL;
-    case ParameterField::SyncBitSize: return p.SYNC_BIT_SIZE;
-    case ParameterField::AllowErrBits: return p.ALLOW_ERR_BITS;
-    case ParameterField::BufSize: return p.BUF_SIZE;
-    case ParameterField::FrameRounds: return p.FRAME_ROUNDS;
-    case ParameterField::Threshold: return p.THRESHOLD;
-    case ParameterField::IgnoreStartBits: return p.IGNORE_START_BITS;
-    }
-    return p.START_SYNC_INTERVAL; // not reached: every field is listed above
-}
 
 // Rounds half to even (the default rounding mode) into 32 bits, if it fits.
 std::optional<std::int32_t> roundedToInt32(double value)
@@ -51,9 +31,16 @@ std::int32_t correctedEndSyncInterval(const AnalysisParameters& p, std::int32_t 
     return quotient.value_or(previousEnd);
 }
 
-void showWithConfirmCaption(Toolkit& toolkit, std::string_view message)
+void showFieldMessage(Toolkit& toolkit, const ParameterSpec& spec)
 {
-    toolkit.showMessage(message, kConfirmCaption, Buttons::Ok);
+    switch (spec.box) {
+    case FieldMessageBox::Error: showError(toolkit, spec.message); break;
+    case FieldMessageBox::Confirm: toolkit.showMessage(spec.message, kConfirmCaption, Buttons::Ok); break;
+    case FieldMessageBox::ConfirmOkCancel:
+        // Either button closes the box; the answer changes nothing.
+        toolkit.showMessage(spec.message, kConfirmCaption, Buttons::OkCancel);
+        break;
+    }
 }
 
 // Sets the parameter to the correction and shows it in the field.
@@ -93,41 +80,22 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
         bool& shown_;
     } toolkit(plainToolkit, out.messageShown);
 
+    const ParameterSpec& spec = specOf(field);
     const std::optional<std::int32_t> number = NullToNumber(text);
-    std::int32_t& target = parameterOf(field, params);
+    std::int32_t& target = params.*spec.member;
     const std::int32_t previous = target;
     if (number) target = *number;
 
-    switch (field) {
-    case ParameterField::StartSyncInterval:
-        if (!number || !isValidStartSyncInterval(target)) showError(toolkit, kMsgStartSyncInterval);
-        break;
-    case ParameterField::EndSyncInterval:
-        if (!number || !isValidEndSyncInterval(target, params.FRAME_ROUNDS, params.BUF_SIZE)) {
-            showWithConfirmCaption(toolkit, kMsgEndSyncInterval);
-            correct(out, target, correctedEndSyncInterval(params, previous));
+    if (!number || !isInRange(field, target, params)) {
+        showFieldMessage(toolkit, spec);
+        switch (spec.correction) {
+        case FieldCorrection::None: break;
+        case FieldCorrection::ToValue: correct(out, target, spec.correctedValue); break;
+        case FieldCorrection::EndFromBuffer: correct(out, target, correctedEndSyncInterval(params, previous)); break;
+        case FieldCorrection::ToFrameRounds: correct(out, target, params.FRAME_ROUNDS); break;
         }
-        break;
-    case ParameterField::SyncBitSize:
-        if (!number || !isValidSyncBitSize(target)) {
-            showWithConfirmCaption(toolkit, kMsgSyncBitSize);
-            correct(out, target, kCorrectedSyncBitSize);
-        }
-        break;
-    case ParameterField::AllowErrBits:
-        if (!number || !isValidAllowErrBits(target)) {
-            showWithConfirmCaption(toolkit, kMsgAllowErrBits);
-            correct(out, target, kCorrectedAllowErrBits);
-        }
-        break;
-    case ParameterField::BufSize:
-        if (!number || !isValidBufSize(target)) {
-            showWithConfirmCaption(toolkit, kMsgBufSize);
-            correct(out, target, kCorrectedBufSize);
-        }
-        break;
-    case ParameterField::FrameRounds:
-        if (!number || !isValidFrameRounds(target)) showError(toolkit, kMsgFrameRounds);
+    }
+    if (field == ParameterField::FrameRounds) {
         // The guide and the threshold follow the frame count in every case.
         out.thresholdGuide = ThresholdGuide(text);
         if (params.FRAME_ROUNDS < params.THRESHOLD) {
@@ -136,17 +104,6 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
             out.thresholdText = std::to_string(params.THRESHOLD);
         }
         out.repaint = true;
-        break;
-    case ParameterField::Threshold:
-        if (!number || !isValidThreshold(target, params.FRAME_ROUNDS)) {
-            // Either button closes the box; the answer changes nothing.
-            toolkit.showMessage(kMsgThreshold, kConfirmCaption, Buttons::OkCancel);
-            correct(out, target, params.FRAME_ROUNDS);
-        }
-        break;
-    case ParameterField::IgnoreStartBits:
-        if (!number || !isValidIgnoreStartBits(target)) showError(toolkit, kMsgIgnoreStartBits);
-        break;
     }
     return out;
 }

@@ -3,6 +3,8 @@
 // store the field's number in its parameter, test it, report a failure and
 // correct the value where the field has a correction. Free of widgets: the
 // window reads the field, calls the check and writes back what it returns.
+#include "files/parameter_table.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,17 +14,6 @@ namespace morvelan {
 
 struct AnalysisParameters;
 class Toolkit;
-
-enum class ParameterField {
-    StartSyncInterval, // txtStartSyncInterval
-    EndSyncInterval,   // txtEndSyncInterval
-    SyncBitSize,       // txtSyncBitSize
-    AllowErrBits,      // txtAllowErrBits
-    BufSize,           // txtBufSize
-    FrameRounds,       // txtFrameRounds
-    Threshold,         // txtThreshold
-    IgnoreStartBits,   // txtIgnoreStartBits
-};
 
 // What the window has to show after a check.
 struct FieldCheckOutcome {

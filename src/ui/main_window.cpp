@@ -1,7 +1,7 @@
 #include "ui/main_window.h"
 
 #include "common/toolkit.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "files/session.h"
 #include "settings/settings.h"
 #include "ui/file_selection.h"
@@ -38,16 +38,11 @@ MainWindow::MainWindow(Session& session, Toolkit& toolkit, SettingsLocation sett
     applyWindowFonts(*this, *ui_->txtResult);
     ui_->txtResult->setLineSource([this](std::size_t line) { return resultLineText(line); });
     fitToScreen();
-    fields_ = {{
-        {ui_->txtStartSyncInterval, ParameterField::StartSyncInterval},
-        {ui_->txtEndSyncInterval, ParameterField::EndSyncInterval},
-        {ui_->txtSyncBitSize, ParameterField::SyncBitSize},
-        {ui_->txtAllowErrBits, ParameterField::AllowErrBits},
-        {ui_->txtBufSize, ParameterField::BufSize},
-        {ui_->txtFrameRounds, ParameterField::FrameRounds},
-        {ui_->txtThreshold, ParameterField::Threshold},
-        {ui_->txtIgnoreStartBits, ParameterField::IgnoreStartBits},
-    }};
+    for (const ParameterSpec& spec : parameterTable()) {
+        ParameterFieldBinding& f = fields_[static_cast<std::size_t>(spec.field)];
+        f.widget = findChild<QLineEdit*>(toQString(spec.widget));
+        f.field = spec.field;
+    }
     for (const ParameterFieldBinding& f : fields_) f.widget->installEventFilter(this);
     ui_->txt入力ファイル->installEventFilter(this);
     connectCommands();
@@ -79,8 +74,8 @@ void MainWindow::startUp()
     ReadSettingsAt(session_.params, settings_, toolkit_); // a file that cannot be read leaves the values as they were
     ui_->txtResult->clear();
     session_.foundCount = 0;
-    ui_->lblVersion->setText(QStringLiteral("Version ") + toQString(kVersion) + QStringLiteral(" Revision ") +
-                             toQString(kRevision));
+    ui_->lblVersion->setText(QStringLiteral("Version ") + toQString(kResultFileVersion) +
+                             QStringLiteral(" Revision ") + toQString(kResultFileRevision));
     // The options are never stored: every start begins with all three cleared.
     ui_->chk入力ファイルのヘッダチェックをしない->setChecked(false);
     ui_->chk除外パターンを一時的に使用しない->setChecked(false);
@@ -90,21 +85,9 @@ void MainWindow::startUp()
 
 void MainWindow::ShowParameters()
 {
-    const AnalysisParameters& p = session_.params;
-    setFieldNumber(ui_->txtStartSyncInterval, p.START_SYNC_INTERVAL);
-    setFieldNumber(ui_->txtEndSyncInterval, p.END_SYNC_INTERVAL);
-    setFieldNumber(ui_->txtSyncBitSize, p.SYNC_BIT_SIZE);
-    setFieldNumber(ui_->txtAllowErrBits, p.ALLOW_ERR_BITS);
-    setFieldNumber(ui_->txtIgnoreStartBits, p.IGNORE_START_BITS);
-    setFieldNumber(ui_->txtFrameRounds, p.FRAME_ROUNDS);
-    setFieldNumber(ui_->txtBufSize, p.BUF_SIZE);
-    setFieldNumber(ui_->txtThreshold, p.THRESHOLD);
+    for (const ParameterFieldBinding& f : fields_)
+        f.widget->setText(QString::number(session_.params.*specOf(f.field).member));
     ui_->txtThresholdRef->setText(toQString(ThresholdGuide(toStdString(ui_->txtFrameRounds->text()))));
-}
-
-void MainWindow::setFieldNumber(QLineEdit* field, std::int32_t value)
-{
-    field->setText(QString::number(value));
 }
 
 void MainWindow::connectCommands()
@@ -220,15 +203,9 @@ void MainWindow::resetToDefaults()
     if (toolkit_.showMessage(kMsgResetQuestion, kConfirmCaption, Buttons::OkCancel) != Answer::Ok) return;
     ResetParameters(session_.params);
     // The threshold guide keeps the value of the previous frame count.
-    const AnalysisParameters& p = session_.params;
-    setFieldNumber(ui_->txtStartSyncInterval, p.START_SYNC_INTERVAL);
-    setFieldNumber(ui_->txtEndSyncInterval, p.END_SYNC_INTERVAL);
-    setFieldNumber(ui_->txtSyncBitSize, p.SYNC_BIT_SIZE);
-    setFieldNumber(ui_->txtAllowErrBits, p.ALLOW_ERR_BITS);
-    setFieldNumber(ui_->txtIgnoreStartBits, p.IGNORE_START_BITS);
-    setFieldNumber(ui_->txtFrameRounds, p.FRAME_ROUNDS);
-    setFieldNumber(ui_->txtThreshold, p.THRESHOLD);
-    setFieldNumber(ui_->txtBufSize, p.BUF_SIZE);
+    const QString guide = ui_->txtThresholdRef->text();
+    ShowParameters();
+    ui_->txtThresholdRef->setText(guide);
     repaint();
 }
 

@@ -101,7 +101,6 @@ private:
     // browse would.
     void adoptTypedInputPath();
     void setInputPath(const std::string& path, const std::optional<std::string>& resultPath);
-    void setFieldNumber(QLineEdit* field, std::int32_t value);
 
     std::unique_ptr<Ui::MainWindow> ui_;
     std::array<ParameterFieldBinding, 8> fields_{};

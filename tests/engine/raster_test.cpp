@@ -1,6 +1,7 @@
 // The folded-stream picture: band columns on a periodic sync word, margin
 // marks and the count with the search's own rules, layout and partial
 // renders.
+#include "files/parameter_table.h"
 #include "engine/raster.h"
 
 #include "engine/reported_candidate.h"

@@ -2,6 +2,7 @@
 // without worker threads: the worked example, the end of the buffer and
 // aborts. The corners of the report rule and of the exclusion test are cases
 // of the differential test.
+#include "files/parameter_table.h"
 #include "reference_search.h"
 
 #include "engine/run_view.h"

@@ -6,7 +6,7 @@
 
 #include "engine/candidate_text.h"
 #include "engine/known_sync_words.h"
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "files/session.h"
 #include "files/run_analysis.h"
 #include "support/collecting_view.h"

@@ -1,6 +1,6 @@
 #include "files/result_file.h"
 
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "files/session.h"
 #include "files/file_test_support.h"
 #include "support/scripted_toolkit.h"

@@ -1,6 +1,6 @@
 #include "files/run_analysis.h"
 
-#include "engine/parameters.h"
+#include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "files/session.h"
 #include "files/file_test_support.h"

@@ -1,3 +1,4 @@
+#include "files/parameter_table.h"
 #include "settings/settings.h"
 
 #include "support/scripted_toolkit.h"

@@ -1,6 +1,7 @@
 // The raster viewer driven through its widgets: the fields and nudge
 // buttons, the summary list, the zoom, what the view paints, the PNG export
 // through the toolkit, and the entry point the main window calls.
+#include "files/parameter_table.h"
 #include "engine/raster.h"
 #include "engine/run_view.h"
 #include "engine/search.h"

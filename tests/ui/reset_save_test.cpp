@@ -1,4 +1,5 @@
 // The reset and save commands.
+#include "files/parameter_table.h"
 #include "window_fixture.h"
 
 #include "settings/settings.h"
