@@ -1,7 +1,7 @@
 #include "cli/batch_setup.h"
 
 #include "common/cp932.h"
-#include "common/file_identity.h"
+#include "platform/file.h"
 #include "files/parameter_table.h"
 #include "files/file_messages.h"
 #include "files/session.h"
@@ -53,11 +53,11 @@ void warnOutOfRange(const AnalysisParameters& p)
 std::optional<int> checkResultPath(const Session& session, const std::string& settingsFile)
 {
     const std::string& result = session.resultOpenName;
-    if (!settingsFile.empty() && isSameFile(result, settingsFile)) return usageError(kMsgOutputIsSettings, result);
-    if (isSameFile(result, session.inputOpenName)) return usageError(messageSameFile(session.resultPath));
+    if (!settingsFile.empty() && platform::isSameFile(result, settingsFile)) return usageError(kMsgOutputIsSettings, result);
+    if (platform::isSameFile(result, session.inputOpenName)) return usageError(messageSameFile(session.resultPath));
     // A name ending in a separator, or in a folder that does not exist,
     // cannot be created.
-    if (result.back() == '/' || !isExistingFolder(folderOf(result)))
+    if (platform::isPathSeparator(result.back()) || !platform::isExistingFolder(platform::folderOf(result)))
         return usageError(messageCannotCreateResult(session.resultPath));
     return std::nullopt;
 }
@@ -67,11 +67,11 @@ std::optional<int> checkResultPath(const Session& session, const std::string& se
 std::optional<int> checkRasterPath(const Session& session, const std::string& png, const std::string& settingsFile)
 {
     if (png.empty()) return std::nullopt;
-    if (isNonRegularFile(png)) return usageError(messageNotRegularFile(png));
+    if (platform::isNonRegularFile(png)) return usageError(messageNotRegularFile(png));
     for (const std::string& other : {session.inputOpenName, session.resultOpenName, settingsFile})
-        if (!other.empty() && (isSameFile(png, other) || absolutePath(png) == absolutePath(other)))
+        if (!other.empty() && (platform::isSameFile(png, other) || absolutePath(png) == absolutePath(other)))
             return usageError(kMsgRasterOutIsUsed, png);
-    if (png.back() == '/' || !isWritableFolder(folderOf(png))) return usageError(kMsgRasterOutNotWritable, png);
+    if (platform::isPathSeparator(png.back()) || !platform::isWritableFolder(platform::folderOf(png))) return usageError(kMsgRasterOutNotWritable, png);
     return std::nullopt;
 }
 

@@ -2,7 +2,7 @@
 
 #include "cli/cli_options.h"
 
-#include "common/png_writer.h"
+#include "files/png_file.h"
 #include "engine/candidate_text.h"
 #include "files/session.h"
 

@@ -1,16 +1,7 @@
 #include "common/png_writer.h"
 
-#include "common/file_identity.h"
-
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <filesystem>
-
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace morvelan {
 namespace {
@@ -139,36 +130,6 @@ std::string encodePng(int width, int height, const std::uint8_t* rgb)
         appendChunk(png, "IDAT", std::string_view(zlib).substr(at, kIdatChunk));
     appendChunk(png, "IEND", {});
     return png;
-}
-
-bool writePngFile(const std::string& path, int width, int height, const std::uint8_t* rgb)
-{
-    const std::string png = encodePng(width, height, rgb);
-    if (png.empty() || path.empty()) return false;
-    // A link is followed, so the link itself stays; a device, FIFO or folder
-    // is never written to.
-    std::filesystem::path target(path);
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::error_code ec;
-        target = std::filesystem::weakly_canonical(target, ec);
-        if (ec) return false;
-    }
-    if (isNonRegularFile(target.string())) return false;
-
-    // The picture goes to a new private file beside the target and takes its
-    // place only when complete: a failure leaves the target as it was.
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = writeAllTo(fd, png.data(), png.size()) && ::fchmod(fd, 0666 & ~mask) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
 }
 
 } // namespace morvelan

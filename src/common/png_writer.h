@@ -17,10 +17,4 @@ std::uint32_t adler32(std::string_view bytes, std::uint32_t adler = 1);
 // 3 bytes a pixel in `rgb`. Empty when a side is not 1 .. 2^31 - 1.
 std::string encodePng(int width, int height, const std::uint8_t* rgb);
 
-// Writes the PNG to a new file beside `path` and renames it into place when
-// complete. False, with `path` as it was and no file left behind, when the
-// picture is empty, `path` names something other than a regular file (a
-// link is followed) or the file cannot be written.
-bool writePngFile(const std::string& path, int width, int height, const std::uint8_t* rgb);
-
 } // namespace morvelan

@@ -5,7 +5,7 @@
 // exclusively, never through a link) unlinked the moment it exists. Either
 // way the run reads it back through its descriptor and a kill at any instant
 // leaves nothing behind.
-#include "common/file_identity.h"
+#include "platform/file.h"
 
 #include <functional>
 #include <optional>
@@ -36,30 +36,32 @@ public:
     LfCopy(const LfCopy&) = delete;
     LfCopy& operator=(const LfCopy&) = delete;
 
-    // Creates the empty copy; -1 when that fails (the message is then for
-    // `pattern()`). The descriptor stays the copy's.
-    int create();
+    // Creates the empty copy; false when that fails (the message is then for
+    // `pattern()`).
+    bool create();
     void close();
-    bool exists() const { return fd_ >= 0; }
+    bool exists() const { return file_.isOpen(); }
+    platform::File& file() { return file_; }
     // The copy's identity, to refuse a Result file that is the copy itself.
-    std::optional<FileIdentity> identity() const { return identity_; }
-    // Hands the descriptor over, at the copy's start, to the reader.
-    int release();
+    std::optional<platform::FileIdentity> identity() const { return identity_; }
+    // Hands the copy over, from its start, to the reader; a closed file when
+    // it cannot be rewound.
+    platform::File release();
     // The name a fallback copy would have, with the unique part as "XXXXXX".
     static std::string pattern();
     LfCopySteps steps;
 
 private:
-    int fd_ = -1;
-    std::optional<FileIdentity> identity_;
+    platform::File file_;
+    std::optional<platform::FileIdentity> identity_;
 };
 
-// Copies the input open as `inputFd` (read from its start) into `copy` with a
+// Copies the open input (read from its start) into `copy` with a
 // CR inserted before every LF, yielding to the window about every 20 ms. On a
 // failure it shows one message naming the file and returns false; on an
 // abort (the flag set during a yield) it returns false without a message.
 // The copy is closed in both cases.
-bool ConvertLfFile(int inputFd, const std::string& inputPath, LfCopy& copy, Toolkit& toolkit,
+bool ConvertLfFile(platform::File& input, const std::string& inputPath, LfCopy& copy, Toolkit& toolkit,
                    const bool& abortFlag);
 
 } // namespace morvelan

@@ -1,7 +1,7 @@
 #include "files/result_file.h"
 
 #include "common/cp932.h"
-#include "common/file_identity.h"
+#include "platform/file.h"
 #include "common/text.h"
 #include "common/toolkit.h"
 #include "files/parameter_table.h"
@@ -53,7 +53,7 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
     if (!FileHasData(inputName)) return false;
 
     // Opening the Result file empties it: it may not be the input itself.
-    if (isSameFile(resultName, inputName)) {
+    if (platform::isSameFile(resultName, inputName)) {
         showError(toolkit, messageSameFile(session.resultPath));
         return false;
     }
@@ -67,18 +67,18 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
     if (!input.open(inputName)) return fail(messageCannotOpenInput(inputName));
     ResultOpenRules rules;
     rules.followLinks = !session.resultPathDerived;
-    if (const auto opened = identityOf(input.fd())) rules.forbidden.push_back(*opened);
+    if (const auto opened = input.file().identity()) rules.forbidden.push_back(*opened);
     if (session.options.lfInput) {
         LfCopy& copy = session.files.lfCopy;
-        if (!ConvertLfFile(input.fd(), inputName, copy, toolkit, session.abortFlag)) {
+        if (!ConvertLfFile(input.file(), inputName, copy, toolkit, session.abortFlag)) {
             session.files.closeBoth();
             return false;
         }
         if (const auto copied = copy.identity()) rules.forbidden.push_back(*copied);
         if (copy.steps.afterConvert) copy.steps.afterConvert();
-        const int fd = copy.release();
-        if (fd < 0) return fail(messageCannotReadFile(LfCopy::pattern()));
-        input.adopt(fd);
+        platform::File copied = copy.release();
+        if (!copied.isOpen()) return fail(messageCannotReadFile(LfCopy::pattern()));
+        input.adopt(std::move(copied));
     }
     if (!session.files.result.open(resultName, rules)) {
         switch (session.files.result.openError()) {

@@ -3,6 +3,7 @@
 // written in whole rows. Both close exactly once, whatever path a run takes;
 // closing a file that is not open does nothing.
 #include "files/lf_copy.h"
+#include "platform/file.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -30,25 +31,25 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool open(const std::string& path);
-    // Reads `fd` from here on, in place of the file open now; the file's
+    // Reads `file` from here on, in place of the file open now; the file's
     // name stays `path()`.
-    void adopt(int fd);
+    void adopt(platform::File file);
     void close();
-    int fd() const { return fd_; }
-    bool isOpen() const { return fd_ >= 0; }
+    platform::File& file() { return file_; }
+    bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return path_; }
 
     // Reads the next line's bytes (without its line end). False at the end.
     bool readLine(std::string& bytes);
     // True when nothing of the file is left.
     bool atEnd();
-    bool failed() const { return fd_ >= 0 && failed_; }
+    bool failed() const { return file_.isOpen() && failed_; }
 
 private:
     // Refills the buffer when it is used up; false at the end or on a failure.
     bool fill();
 
-    int fd_ = -1;
+    platform::File file_;
     bool failed_ = false;
     std::string path_;
     std::unique_ptr<char[]> buffer_; // read(2) in blocks of kFileBufferBytes
@@ -66,7 +67,7 @@ struct ResultOpenRules {
     bool followLinks = true;
     // Files the Result file may not be (the input, the LF copy): checked on
     // the opened file, before anything in it is touched.
-    std::vector<FileIdentity> forbidden;
+    std::vector<platform::FileIdentity> forbidden;
 };
 
 // The Result file. Every write goes straight to the descriptor, so what is on
@@ -86,7 +87,7 @@ public:
     ResultOpenError openError() const { return openError_; }
     // Closes; false when a write failed or the system reports a failure.
     bool close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return path_; }
 
     // Writes these bytes now (a block of whole rows, or the whole header).
@@ -96,12 +97,10 @@ public:
     // Writes UTF-8 text as CP932 followed by CR LF.
     bool writeLine(std::string_view utf8);
     // Nothing is held back; true while no write has failed.
-    bool flush() const { return fd_ >= 0 && !failed_; }
-    // The device and inode of the open file.
-    bool sameFileAs(const std::string& path) const;
+    bool flush() const { return file_.isOpen() && !failed_; }
 
 private:
-    int fd_ = -1;
+    platform::File file_;
     bool failed_ = false;
     std::uint64_t size_ = 0;
     ResultOpenError openError_ = ResultOpenError::None;

@@ -2,7 +2,7 @@
 // Reading and writing single values of an INI file by path, in the way of
 // the Windows profile functions: the file is opened for each call, nothing is
 // held between calls. Values are the file's raw bytes (CP932 text).
-#include "settings/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <cstddef>
 #include <span>

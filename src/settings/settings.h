@@ -3,7 +3,7 @@
 // the Analysis parameters at start-up and saving them back on request.
 #include "common/toolkit.h"
 #include "engine/parameters.h"
-#include "settings/atomic_file.h"
+#include "files/atomic_file.h"
 #include "settings/settings_number.h"
 
 #include <string>

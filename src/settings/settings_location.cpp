@@ -1,43 +1,21 @@
 #include "settings/settings_location.h"
 
 #include "common/text.h"
-#include "settings/atomic_file.h"
+#include "files/atomic_file.h"
 #include "settings/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/file.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 
 namespace morvelan {
 namespace {
-
-bool canWrite(const std::string& path)
-{
-    return ::access(path.c_str(), W_OK) == 0;
-}
 
 // A save replaces the file through a temporary file beside it, so both the
 // file and its folder must be writable.
 bool canReplace(const std::string& path)
 {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return canWrite(path) && canWrite(folder.empty() ? "." : folder);
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return platform::isWritableFile(path) && platform::isWritableFolder(platform::folderOf(path));
 }
 
 // Copies `from` to `to`, which must not exist yet: written under a private
@@ -47,20 +25,14 @@ bool makeCopy(const std::string& from, const std::string& to)
 {
     const std::optional<std::string> bytes = readWholeFile(from);
     if (!bytes || bytes->empty()) return false;
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::path(to).parent_path();
-    if (!std::filesystem::exists(folder, ec)) {
-        std::filesystem::create_directories(folder, ec);
-        if (ec) return false;
-        ::chmod(folder.c_str(), 0700);
-    }
-    std::string temp = to + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, *bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::link(temp.c_str(), to.c_str()) == 0;
-    ::unlink(temp.c_str());
+    if (!platform::createPrivateFolder(platform::folderOf(to))) return false;
+    std::string temp = to;
+    platform::File file = platform::createUniqueBeside(temp);
+    if (!file.isOpen()) return false;
+    bool ok = file.writeAll(bytes->data(), bytes->size()) && file.sync();
+    ok = file.close() && ok;
+    ok = ok && platform::linkNew(temp, to);
+    platform::removeFile(temp);
     return ok || FileHasData(to);
 }
 

@@ -1,6 +1,6 @@
 #include "ui/raster_window.h"
 
-#include "common/png_writer.h"
+#include "files/png_file.h"
 #include "common/toolkit.h"
 #include "engine/candidate_text.h"
 #include "engine/raster.h"

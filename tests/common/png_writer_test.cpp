@@ -2,22 +2,17 @@
 // the zlib stream (header, stored blocks, Adler-32) and every pixel.
 #include "common/png_writer.h"
 
-#include "support/temp_dir.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
 
 namespace {
 
 using namespace morvelan;
-using morvelan::testing::TempDir;
 
 std::uint32_t readBigEndian(const std::string& s, std::size_t at)
 {
@@ -129,28 +124,6 @@ TEST(PngWriter, EmptyPictureGivesNothing)
     EXPECT_TRUE(encodePng(0, 5, pixel).empty());
     EXPECT_TRUE(encodePng(5, -1, pixel).empty());
     EXPECT_TRUE(encodePng(1, 1, nullptr).empty());
-}
-
-// The picture replaces a regular file (through a link) only when complete;
-// anything else under the name stays as it was.
-TEST(PngWriter, WritesANewFileAndNeverHarmsWhatIsThere)
-{
-    TempDir dir;
-    const auto rgb = randomPixels(4, 3, 1);
-    const std::string png = encodePng(4, 3, rgb.data());
-    const std::string old = dir.write("old.png", "old picture");
-    std::filesystem::create_symlink(old, dir.file("link.png"));
-    ASSERT_TRUE(writePngFile(dir.file("link.png"), 4, 3, rgb.data()));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
-    EXPECT_EQ(morvelan::testing::readBytes(old), png);
-    // Never a system device here: a faulty writer would replace it.
-    std::filesystem::create_directory(dir.file("folder.png"));
-    ASSERT_EQ(::mkfifo(dir.file("fifo.png").c_str(), 0600), 0);
-    for (const std::string& target : {dir.file("missing-folder/p.png"), dir.file("folder.png"), dir.file("fifo.png")})
-        EXPECT_FALSE(writePngFile(target, 4, 3, rgb.data())) << target;
-    EXPECT_FALSE(writePngFile(dir.file("empty.png"), 0, 0, rgb.data()));
-    EXPECT_TRUE(std::filesystem::is_fifo(dir.file("fifo.png")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4); // no temporary file left
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 // Whole-file reading and all-or-nothing replacement of small text files.
+#include "platform/file.h"
+
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -27,13 +29,12 @@ struct ReplaceSteps {
 class FileLock {
 public:
     FileLock() = default;
-    FileLock(FileLock&& other) noexcept;
+    FileLock(FileLock&& other) noexcept = default;
     FileLock& operator=(FileLock&&) = delete;
-    ~FileLock();
 
 private:
     friend std::optional<FileLock> lockForUpdate(const std::string& path);
-    int fd_ = -1;
+    platform::File file_;
 };
 
 // How long a save waits for another one to finish before it gives up.
