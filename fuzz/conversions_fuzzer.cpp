@@ -1,5 +1,5 @@
 // The conversions on arbitrary text, checked against their contracts.
-#include "common/cp932.h"
+#include "platform/cp932.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"
 #include "support/counting_toolkit.h"

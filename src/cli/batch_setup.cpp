@@ -1,6 +1,6 @@
 #include "cli/batch_setup.h"
 
-#include "common/cp932.h"
+#include "platform/cp932.h"
 #include "platform/file.h"
 #include "files/parameter_table.h"
 #include "files/file_messages.h"

@@ -10,7 +10,7 @@
 
 #include <charconv>
 #include <cstdio>
-#include <unistd.h>
+#include "platform/system.h"
 
 namespace morvelan::cli {
 
@@ -149,7 +149,7 @@ bool ReportView::finish(bool runCompleted, const Sink& errors)
 
 ReportView::Sink stdoutSink()
 {
-    const bool sharedTerminal = isatty(1) != 0 && isatty(2) != 0;
+    const bool sharedTerminal = platform::isTerminal(1) && platform::isTerminal(2);
     return [sharedTerminal](std::string_view text) {
         if (sharedTerminal) std::fputs("\r\033[K", stderr);
         std::fwrite(text.data(), 1, text.size(), stdout);

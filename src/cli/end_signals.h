@@ -10,8 +10,9 @@ namespace morvelan::cli {
 // Set by the handlers; the console toolkit turns it into the Abort flag.
 volatile std::sig_atomic_t& endRequested();
 
-// Installs the handlers; a closed stdout and a file-size limit then show up
-// as failed writes, which the run reports, instead of killing it mid-row.
+// Installs the handlers (on Windows also for closing the console); a closed
+// stdout and a file-size limit then show up as failed writes, which the run
+// reports, instead of killing it mid-row.
 void catchEndSignals();
 
 } // namespace morvelan::cli

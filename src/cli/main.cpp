@@ -8,9 +8,9 @@
 #include "common/text.h"
 #include "files/run_analysis.h"
 #include "files/session.h"
+#include "platform/system.h"
 
 #include <iostream>
-#include <unistd.h>
 
 using namespace morvelan;
 
@@ -22,6 +22,7 @@ constexpr std::string_view kMsgCannotWriteStdout = "標準出力に書き込め�
 
 int main(int argc, char** argv)
 {
+    platform::prepareConsoleForUtf8();
     Session session;
     ConsoleToolkit toolkit(session, cli::endRequested());
     cli::CliOptions options;
@@ -36,7 +37,7 @@ int main(int argc, char** argv)
 
     cli::catchEndSignals();
     const bool textRows = options.report.format == cli::OutputFormat::Text;
-    ConsoleView view(!options.quiet && textRows, isatty(2) != 0);
+    ConsoleView view(!options.quiet && textRows, platform::isTerminal(2));
     cli::ReportView report(view, options.report, !options.quiet, cli::stdoutSink(), session);
     SearchSettings search;
     search.threads = options.threads;

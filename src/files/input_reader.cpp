@@ -1,6 +1,6 @@
 #include "files/input_reader.h"
 
-#include "common/cp932.h"
+#include "platform/cp932.h"
 #include "common/toolkit.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"

@@ -1,6 +1,6 @@
 #include "files/result_file.h"
 
-#include "common/cp932.h"
+#include "platform/cp932.h"
 #include "platform/file.h"
 #include "common/text.h"
 #include "common/toolkit.h"

@@ -1,6 +1,6 @@
 #include "files/run_analysis.h"
 
-#include "common/cp932.h"
+#include "platform/cp932.h"
 #include "common/toolkit.h"
 #include "files/parameter_table.h"
 #include "engine/run_view.h"

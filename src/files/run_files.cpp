@@ -1,6 +1,6 @@
 #include "files/run_files.h"
 
-#include "common/cp932.h"
+#include "platform/cp932.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,14 +1,14 @@
 #include "settings/settings.h"
 
-#include "common/cp932.h"
+#include "platform/cp932.h"
 #include "common/text.h"
 #include "files/parameter_table.h"
+#include "platform/system.h"
 #include "settings/profile.h"
 #include "settings/profile_text.h"
 
 #include <array>
 #include <vector>
-#include <filesystem>
 
 namespace morvelan {
 namespace {
@@ -118,16 +118,7 @@ void SaveSettings(AnalysisParameters& params, const std::string& path, Toolkit& 
 
 std::string SettingsPath(std::string_view programFolder)
 {
-    return std::string(programFolder) + "/" + std::string(kSettingsFileName);
-}
-
-std::string programFolder()
-{
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty()) return ".";
-    const std::string folder = exe.parent_path().string();
-    return folder.empty() ? "." : folder;
+    return std::string(programFolder) + platform::preferredSeparator() + std::string(kSettingsFileName);
 }
 
 } // namespace morvelan

@@ -39,10 +39,7 @@ bool IsUsableSettingsFile(const std::string& path);
 void SaveSettings(AnalysisParameters& params, const std::string& path, Toolkit& toolkit,
                   const ReplaceSteps& steps = {});
 
-// The folder, "/" (always inserted) and "Morvelan.ini".
+// The folder, a separator (always inserted) and "Morvelan.ini".
 std::string SettingsPath(std::string_view programFolder);
-
-// The folder of the running executable; "." when the system cannot tell.
-std::string programFolder();
 
 } // namespace morvelan

@@ -5,8 +5,8 @@
 #include "settings/settings.h"
 
 #include "platform/file.h"
+#include "platform/system.h"
 
-#include <cstdlib>
 
 namespace morvelan {
 namespace {
@@ -50,21 +50,16 @@ std::string SettingsLocation::pathToRead() const
     return FileHasData(save) ? save : beside_;
 }
 
-std::string UserSettingsPath(const char* xdgConfigHome, const char* home)
+std::string UserSettingsPath(const std::string& configFolder)
 {
-    std::string base;
-    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/')
-        base = xdgConfigHome;
-    else if (home != nullptr && home[0] != '\0')
-        base = std::string(home) + "/.config";
-    else
-        return {};
-    return base + "/morvelan/" + std::string(kSettingsFileName);
+    if (configFolder.empty()) return {};
+    const char sep = platform::preferredSeparator();
+    return configFolder + sep + "morvelan" + sep + std::string(kSettingsFileName);
 }
 
 SettingsLocation DefaultSettingsLocation()
 {
-    return {SettingsPath(programFolder()), UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))};
+    return {SettingsPath(platform::programFolder()), UserSettingsPath(platform::userConfigFolder())};
 }
 
 bool ReadSettingsAt(AnalysisParameters& params, const SettingsLocation& location, Toolkit& toolkit)

@@ -35,9 +35,9 @@ private:
     std::string user_;
 };
 
-// "$XDG_CONFIG_HOME/morvelan/Morvelan.ini", or "$HOME/.config/morvelan/..."
-// when XDG_CONFIG_HOME is unset or not absolute; empty without either.
-std::string UserSettingsPath(const char* xdgConfigHome, const char* home);
+// "<config folder>/morvelan/Morvelan.ini" ($XDG_CONFIG_HOME or
+// $HOME/.config on POSIX, %APPDATA% on Windows); empty without a folder.
+std::string UserSettingsPath(const std::string& configFolder);
 
 // The location of the running program, with the user's copy named by the
 // environment.

@@ -21,7 +21,7 @@ constexpr uid_t kOtherUser = 65534; // nobody
 int saveAsOtherUser(const std::string& installed, const std::string& home)
 {
     if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) return 10;
-    const SettingsLocation location(installed, UserSettingsPath(nullptr, home.c_str()));
+    const SettingsLocation location(installed, UserSettingsPath(home + "/.config"));
     if (location.pathToRead() != installed) return 11; // no copy of one's own yet
     ScriptedToolkit toolkit;
     AnalysisParameters params, back;
