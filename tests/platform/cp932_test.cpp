@@ -1,4 +1,5 @@
 #include "platform/cp932.h"
+#include "platform/cp932_table.h"
 
 #include <gtest/gtest.h>
 
@@ -51,4 +52,32 @@ TEST(Cp932, UnencodableCharacterBecomesQuestionMark)
     EXPECT_EQ(encodeCp932("入é力"), "\x93\xFC?\x97\xCD");
     EXPECT_EQ(encodeCp932("\xFF" "a"), "?a"); // not UTF-8 at all
     EXPECT_EQ(encodeCp932(repeat("入", 3000) + "é"), repeat("\x93\xFC", 3000) + "?");
+}
+
+// The table the Windows build decodes and encodes with gives iconv's bytes
+// for every code: each single byte, each two-byte sequence, each code point
+// of the Basic Multilingual Plane, and malformed UTF-8.
+TEST(Cp932Table, GivesIconvsBytesForEveryCode)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        ASSERT_EQ(platform::decodeCp932ByTable(one), decodeCp932(one)) << b;
+        for (int c = 0; c < 256; ++c) {
+            const std::string two{static_cast<char>(b), static_cast<char>(c)};
+            ASSERT_EQ(platform::decodeCp932ByTable(two), decodeCp932(two)) << b << " " << c;
+        }
+    }
+    for (std::uint32_t c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c < 0xE000) continue;
+        std::string utf8;
+        if (c < 0x80) utf8 += static_cast<char>(c);
+        else if (c < 0x800) utf8 += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        else
+            utf8 += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+        ASSERT_EQ(platform::encodeCp932ByTable(utf8), encodeCp932(utf8)) << std::hex << c;
+    }
+    for (const std::string bad : {"\x80", "\xC0\xAF", "\xE3\x81", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\xFFz", "\xF0\x9F\x98\x80"})
+        EXPECT_EQ(platform::encodeCp932ByTable(bad), encodeCp932(bad)) << bad;
 }
