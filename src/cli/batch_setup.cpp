@@ -1,4 +1,5 @@
 #include "cli/batch_setup.h"
+#include "common/utf8.h"
 
 #include "platform/cp932.h"
 #include "platform/file.h"
@@ -27,15 +28,15 @@ int usageError(std::string_view message, std::string_view path = {})
 std::string absolutePath(const std::string& path)
 {
     std::error_code ec;
-    const auto abs = std::filesystem::absolute(path, ec);
-    return ec ? path : abs.lexically_normal().string();
+    const auto abs = std::filesystem::absolute(pathFromUtf8(path), ec);
+    return ec ? path : utf8FromPath(abs.lexically_normal());
 }
 
 // The Result file path the window derives: the input's folder, "R", its name.
 std::string defaultResultPath(const std::string& input)
 {
-    const std::filesystem::path p(input);
-    return (p.parent_path() / ("R" + p.filename().string())).string();
+    const std::filesystem::path p = pathFromUtf8(input);
+    return utf8FromPath(p.parent_path() / pathFromUtf8("R" + utf8FromPath(p.filename())));
 }
 
 // Values outside the window's field ranges run as given, as settings-file

@@ -90,7 +90,7 @@ bool FileHasData(OptionalText path)
     const std::string trimmed = NullToTrimmedText(path);
     if (trimmed.empty()) return false;
     std::error_code ec;
-    const std::filesystem::path p(trimmed);
+    const std::filesystem::path p = pathFromUtf8(trimmed);
     if (!std::filesystem::is_regular_file(p, ec) || ec) return false;
     const auto size = std::filesystem::file_size(p, ec);
     return !ec && size > 0;

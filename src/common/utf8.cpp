@@ -38,4 +38,15 @@ std::string_view lastCharacters(std::string_view s, std::size_t count)
     return substrCharacters(s, total - count, count);
 }
 
+std::filesystem::path pathFromUtf8(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8FromPath(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 } // namespace morvelan

@@ -1,4 +1,5 @@
 #include "files/atomic_file.h"
+#include "common/utf8.h"
 
 #include <chrono>
 #include <filesystem>
@@ -12,10 +13,10 @@ namespace {
 std::optional<std::string> resolveTarget(const std::string& path)
 {
     std::error_code ec;
-    if (!std::filesystem::is_symlink(path, ec)) return path;
-    const auto target = std::filesystem::weakly_canonical(path, ec);
+    if (!std::filesystem::is_symlink(pathFromUtf8(path), ec)) return path;
+    const auto target = std::filesystem::weakly_canonical(pathFromUtf8(path), ec);
     if (ec) return std::nullopt;
-    return target.string();
+    return utf8FromPath(target);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "files/file_messages.h"
+#include "common/utf8.h"
 
 #include <filesystem>
 
@@ -15,8 +16,8 @@ std::string withPath(std::string_view text, std::string_view path)
 std::string absolute(std::string_view path)
 {
     std::error_code ec;
-    const auto abs = std::filesystem::absolute(std::filesystem::path(path), ec);
-    return ec ? std::string(path) : abs.string();
+    const auto abs = std::filesystem::absolute(pathFromUtf8(path), ec);
+    return ec ? std::string(path) : utf8FromPath(abs);
 }
 
 } // namespace

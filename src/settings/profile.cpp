@@ -1,4 +1,5 @@
 #include "settings/profile.h"
+#include "common/utf8.h"
 
 #include "settings/profile_text.h"
 
@@ -33,7 +34,7 @@ bool WriteProfileStrings(const std::string& path, std::string_view section, std:
         auto bytes = readWholeFile(path);
         if (!bytes) {
             std::error_code ec;
-            if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found) return false;
+            if (std::filesystem::symlink_status(pathFromUtf8(path), ec).type() != std::filesystem::file_type::not_found) return false;
             bytes.emplace();
         }
         ProfileText text(std::move(*bytes));
