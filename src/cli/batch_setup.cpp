@@ -36,7 +36,9 @@ std::string absolutePath(const std::string& path)
 std::string defaultResultPath(const std::string& input)
 {
     const std::filesystem::path p = pathFromUtf8(input);
-    return utf8FromPath(p.parent_path() / pathFromUtf8("R" + utf8FromPath(p.filename())));
+    std::string name = "R";
+    name += utf8FromPath(p.filename());
+    return utf8FromPath(p.parent_path() / pathFromUtf8(name));
 }
 
 // Values outside the window's field ranges run as given, as settings-file

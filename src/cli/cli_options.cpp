@@ -52,6 +52,7 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
 {
     CliOptions o;
     CLI::App app{"Morvelan batch analysis: finds the frame sync of a captured bit stream.", "morvelan-cli"};
+    app.allow_windows_style_options(false); // "/data/in.txt" is a path on every system
     app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")->required();
     addPath(app, "-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
     addPath(app, "--settings", o.settingsFile, "Load the parameters from this INI file first; options given here win");
