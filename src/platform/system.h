@@ -28,4 +28,12 @@ void prepareConsoleForUtf8();
 // limit then show up as failed writes instead of ending the process.
 void catchEndRequests(volatile std::sig_atomic_t& flag);
 
+#ifdef _WIN32
+// The console event handler, called directly by tests where no console can
+// deliver an event: true when the event was taken (the flag set), false when
+// it is left to the system's default (which ends the program).
+enum class ConsoleEvent { Interrupt, Close };
+bool handleConsoleEventForTests(ConsoleEvent event);
+#endif
+
 } // namespace morvelan::platform

@@ -12,6 +12,7 @@ namespace {
 
 volatile std::sig_atomic_t* endFlag = nullptr;
 volatile LONG interrupts = 0;
+constexpr DWORD kNoWait = 0xFFFF; // a close event from a test, which need not wait
 
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
@@ -24,7 +25,7 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     // Closing the console, logging off, shutting down: the system ends the
     // process when this returns, so the run gets the time it is given to
     // finish its rows and close its files.
-    Sleep(4000);
+    if (event != kNoWait) Sleep(4000);
     return TRUE;
 }
 
@@ -65,7 +66,13 @@ void prepareConsoleForUtf8()
 void catchEndRequests(volatile std::sig_atomic_t& flag)
 {
     endFlag = &flag;
+    interrupts = 0;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+bool handleConsoleEventForTests(ConsoleEvent event)
+{
+    return onConsoleEvent(event == ConsoleEvent::Interrupt ? CTRL_C_EVENT : kNoWait) == TRUE;
 }
 
 } // namespace morvelan::platform

@@ -3,6 +3,7 @@
 #include "cli/console.h"
 #include "cli/end_signals.h"
 #include "files/session.h"
+#include "platform/system.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +96,7 @@ TEST_F(BatchSetupTest, NumbersAreDecimalAndTheDerivedResultPathIsMarked)
     EXPECT_EQ(p->session.params.FRAME_ROUNDS, 20);
     EXPECT_TRUE(p->session.resultPathDerived);
     EXPECT_EQ(p->session.resultOpenName, "Rin.txt");
-    const auto named = prepare({"-o", "out/../R.txt", "in.txt"});
+    const auto named = prepare({"-o", "out/R.txt", "in.txt"});
     EXPECT_EQ(named->exit, 2) << "out/ does not exist";
     fs::create_directory("out");
     const auto created = prepare({"-o", "out/R.txt", "in.txt"});
@@ -133,6 +134,7 @@ TEST(ConsoleToolkitTest, RepeatedTextsAreCappedAndCounted)
     }
 }
 
+#ifndef _WIN32
 // The first Ctrl-C asks the run to end at its next yield; the second ends
 // the program at once.
 TEST(EndSignalsTest, SecondInterruptEndsTheProgramAtOnce)
@@ -155,5 +157,20 @@ TEST(EndSignalsTest, SecondInterruptEndsTheProgramAtOnce)
         },
         ::testing::ExitedWithCode(0), "");
 }
+#else
+// Windows: the console's Ctrl-C asks the run to end; the second is left to
+// the system, which ends the program; closing the console asks to end too.
+TEST(EndSignalsTest, ConsoleEventsAskTheRunToEnd)
+{
+    cli::catchEndSignals();
+    EXPECT_EQ(cli::endRequested(), 0);
+    EXPECT_TRUE(platform::handleConsoleEventForTests(platform::ConsoleEvent::Interrupt));
+    EXPECT_EQ(cli::endRequested(), 1);
+    EXPECT_FALSE(platform::handleConsoleEventForTests(platform::ConsoleEvent::Interrupt));
+    cli::endRequested() = 0;
+    EXPECT_TRUE(platform::handleConsoleEventForTests(platform::ConsoleEvent::Close));
+    EXPECT_EQ(cli::endRequested(), 1);
+}
+#endif
 
 } // namespace

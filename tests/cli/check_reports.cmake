@@ -1,7 +1,7 @@
 # Runs morvelan-cli with the report options on the sample capture and checks
 # what it prints and writes. Variables: CLI, ARGS, MODE (json | png), WORK.
 separate_arguments(arg_list UNIX_COMMAND "${ARGS}")
-execute_process(COMMAND ${CLI} ${arg_list}
+execute_process(COMMAND ${EMULATOR} ${CLI} ${arg_list}
   RESULT_VARIABLE exit_code OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT exit_code EQUAL 0)
   message(FATAL_ERROR "exit code ${exit_code}\nstderr:\n${err}")

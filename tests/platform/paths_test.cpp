@@ -17,6 +17,7 @@ TEST(FolderOf, GivesTheFolderAFileLiesIn)
     for (const auto& [path, folder] : cases) EXPECT_EQ(platform::folderOf(path), folder) << path;
 }
 
+#ifndef _WIN32
 // The user's settings folder follows XDG: an absolute XDG_CONFIG_HOME, else
 // ~/.config, else none.
 TEST(UserConfigFolder, FollowsTheEnvironment)
@@ -48,3 +49,4 @@ TEST(UserConfigFolder, FollowsTheEnvironment)
     set("XDG_CONFIG_HOME", xdg);
     set("HOME", home);
 }
+#endif
