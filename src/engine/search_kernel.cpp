@@ -161,6 +161,32 @@ template <class V, class Diff> [[gnu::always_inline]] inline V atMost(int n, int
     return ~atLeast<V>(count, 5, std::int64_t{limit} + 1);
 }
 
+// The difference words the comparisons count. Functors, not lambdas: a
+// lambda's call operator does not take the AVX2 target of the function it is
+// written in, and where the compiler keeps it out of line (clang at -O1) a
+// 256-bit value crosses between the two calling conventions and loses its
+// upper half.
+template <class V> struct FrameDifference {
+    V a; // the frame's cells from its start, lane by lane
+    V b; // the 64 cells after those
+    const V* reference;
+    [[gnu::always_inline]] V operator()(int j) const
+    {
+        return (j == 0 ? a : ((a >> j) | (b << (64 - j)))) ^ reference[j];
+    }
+};
+
+template <class V> struct ExclusionDifference {
+    const V* frame;
+    const int* positions; // the pattern's "0"/"1" positions
+    std::uint32_t value;
+    [[gnu::always_inline]] V operator()(int i) const
+    {
+        const int j = positions[i];
+        return ((value >> j) & 1u) ? ~frame[j] : frame[j];
+    }
+};
+
 // One block of lanes: candidates x0 .. x0 + lanes - 1 of `interval`, every
 // frame of each inside the buffer. `valid` and `convert` mark the lanes in
 // range and those whose conversion must be shown.
@@ -190,9 +216,7 @@ template <class V>
         const std::int64_t c = c0 + k * interval;
         const V a = lanesAt<V>(words, c);
         const V b = lanesAt<V>(words, c + 64);
-        V match = atMost<V>(width, allowed, [&](int j) {
-            return (j == 0 ? a : ((a >> j) | (b << (64 - j)))) ^ reference[j];
-        });
+        V match = atMost<V>(width, allowed, FrameDifference<V>{a, b, reference});
         if (!Ops::none(match) && !plan.fixedExclusions().empty()) frameLanes<V>(words, c, width, frame);
         for (const SearchPlan::FixedExclusion& e : plan.fixedExclusions()) {
             if (Ops::none(match)) break;
@@ -200,10 +224,7 @@ template <class V>
             int n = 0;
             for (int j = 0; j < width; ++j)
                 if ((e.mask >> j) & 1u) positions[n++] = j;
-            const V excluded = atMost<V>(n, allowed - e.constant, [&](int i) {
-                const int j = positions[i];
-                return ((e.value >> j) & 1u) ? ~frame[j] : frame[j];
-            });
+            const V excluded = atMost<V>(n, allowed - e.constant, ExclusionDifference<V>{frame, positions, e.value});
             match &= ~excluded;
         }
         match &= valid;
