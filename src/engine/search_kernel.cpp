@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 // The vector kernel passes 256-bit values only between functions that are
 // inlined into one AVX2 function; the ABI note does not apply.
@@ -336,7 +337,17 @@ SearchPlan::SearchPlan(const BitBuffer& bits, const AnalysisParameters& params, 
       silentConversion_(isValidSyncBitSize(params.SYNC_BIT_SIZE)), kernel_(resolveKernel(kernel))
 {
     if (!isKernelAvailable(kernel_)) kernel_ = SearchKernel::Words64;
-    if (skipExclusions) return;
+    if (!skipExclusions) addExclusions(params);
+    // A frame outside the buffer is the empty frame: it matches an empty
+    // reference when any error is allowed, a full one when every position may
+    // differ, and only if it is not excluded.
+    const bool emptyFrameCounts = frames_ >= needed_ && !excludedFrame({0, 0});
+    emptyReferenceReported_ = emptyFrameCounts && allowed_ >= 0;
+    fullReferenceReported_ = emptyFrameCounts && width_ <= allowed_;
+}
+
+void SearchPlan::addExclusions(const AnalysisParameters& params)
+{
     for (const std::string& text : params.EXCLUDE_PAT) {
         Exclusion e;
         std::size_t i = 0;
@@ -454,6 +465,50 @@ void SearchPlan::examineOne(std::int64_t interval, std::int64_t x, std::vector<C
     if (reported || convert) out.push_back({x, matches, reported, convert});
 }
 
+// Candidate x's frames all lie outside the buffer; the end of the run of
+// such candidates from x (every frame moves one cell on per index).
+std::int64_t SearchPlan::outsideRunEnd(std::int64_t interval, std::int64_t x) const
+{
+    const std::int64_t first = first_ + x;
+    if (first > kBitBufferLast) return std::numeric_limits<std::int64_t>::max(); // the rest lie further past
+    // Frames 0 .. below end before cell 0; the next one must start past the
+    // last cell, and the run lasts until frame `below` reaches cell 0.
+    const std::int64_t below = std::min(std::max<std::int64_t>(frames_, 0), (-syncBits_ - first) / interval);
+    if (below < frames_ && first + (below + 1) * interval <= kBitBufferLast) return x;
+    return x + (-syncBits_ - (first + below * interval)) + 1;
+}
+
+std::int64_t SearchPlan::quietRunEnd(std::int64_t interval, std::int64_t x) const
+{
+    if (syncBits_ < 1) return x;
+    const std::int64_t first = first_ + x;
+    const std::int64_t end = first + syncBits_ - 1; // the reference's last cell
+    if (first > kBitBufferLast || end < 0) return emptyReferenceReported_ ? x : outsideRunEnd(interval, x);
+    if (silentConversion_ && !fullReferenceReported_ && first >= 0 && end <= kBitBufferLast &&
+        first + interval > kBitBufferLast)
+        return kBitBufferLast - syncBits_ + 2 - first_;
+    return x;
+}
+
+// Candidates x0 .. x1 - 1 one at a time, the runs that quietRunEnd finds at once.
+void SearchPlan::examineEach(std::int64_t interval, std::int64_t x0, std::int64_t x1,
+                             std::vector<CandidateEntry>& out) const
+{
+    for (std::int64_t x = x0; x < x1;) {
+        const std::int64_t end = std::min(x1, quietRunEnd(interval, x));
+        if (end == x) {
+            examineOne(interval, x, out);
+            ++x;
+            continue;
+        }
+        // Runs with an empty reference still show its conversion; the others
+        // have nothing to show.
+        const std::int64_t first = first_ + x;
+        if (first > kBitBufferLast || first + syncBits_ - 1 < 0) out.push_back({x, 0, false, true, end - x});
+        x = end;
+    }
+}
+
 void SearchPlan::examine(std::int64_t interval, std::int64_t x0, std::int64_t x1,
                          std::vector<CandidateEntry>& out) const
 {
@@ -465,14 +520,14 @@ void SearchPlan::examine(std::int64_t interval, std::int64_t x0, std::int64_t x1
         hi = std::min(x1 - 1, kBitBufferLast - width_ + 1 - frames_ * interval - first_);
         if (hi < lo) lo = x1, hi = x1 - 1;
     }
-    for (std::int64_t x = x0; x < lo; ++x) examineOne(interval, x, out);
+    examineEach(interval, x0, lo, out);
     if (lo <= hi) {
         const std::int64_t convertFrom =
             silentConversion_ ? std::max(lo, kBitBufferLast - syncBits_ + 1 - first_ + 1) : lo;
         if (kernel_ == SearchKernel::Avx2) sliceRangeAvx2(*this, interval, lo, hi, convertFrom, out);
         else sliceRangeWords64(*this, interval, lo, hi, convertFrom, out);
     }
-    for (std::int64_t x = std::max(lo, hi + 1); x < x1; ++x) examineOne(interval, x, out);
+    examineEach(interval, std::max(lo, hi + 1), x1, out);
 }
 
 } // namespace morvelan
