@@ -78,7 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool wide = in.byte() < 8;
     p.START_SYNC_INTERVAL = wide ? in.range(60, 330) : in.range(-2, 28);
     p.END_SYNC_INTERVAL = p.START_SYNC_INTERVAL + (wide ? in.range(-1, 0) : in.range(-1, 2));
-    p.SYNC_BIT_SIZE = 4 * in.range(1, 16);
+    // Words of 4 to 24 bits for three inputs in four, 24 to 64 for the rest:
+    // the reference builds and converts every frame bit by bit.
+    const int width = in.byte();
+    p.SYNC_BIT_SIZE = 4 * (width < 64 ? 6 + width % 11 : 1 + width % 6);
     p.ALLOW_ERR_BITS = in.range(-1, 22);
     p.FRAME_ROUNDS = in.range(0, 12);
     p.THRESHOLD = in.range(-1, 15);
