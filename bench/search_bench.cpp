@@ -4,6 +4,9 @@
 //       150 frames, threshold 150.
 //   B3: an all-zero stream with the reset values: every candidate is
 //       reported, so this measures how fast rows reach the Result file.
+//   B4: examples/sample.txt with the reset values but intervals
+//       2147483000..2147483647: some 1.4e12 candidates, nearly all with every
+//       frame past the Bit buffer, each showing one conversion message.
 #include "common/toolkit.h"
 #include "support/counting_toolkit.h"
 #include "files/parameter_table.h"
@@ -143,6 +146,26 @@ void BM_B3_AllZeroEveryRowWritten(benchmark::State& state)
     state.counters["rows"] = session.foundCount;
 }
 BENCHMARK(BM_B3_AllZeroEveryRowWritten)->Unit(benchmark::kMillisecond);
+
+void BM_B4_IntervalsPastTheBuffer(benchmark::State& state)
+{
+    Session& session = sampleSession();
+    AnalysisParameters params = session.params;
+    params.START_SYNC_INTERVAL = 2147483000;
+    params.END_SYNC_INTERVAL = 2147483647;
+    testing::CountingToolkit toolkit;
+    RunView view;
+    for (auto _ : state) {
+        session.files.result.open(scratchFile("morvelan-bench-b4.txt"));
+        session.foundCount = 0;
+        toolkit.messages = 0;
+        if (!SearchIntoResultFile(session, params, toolkit, view)) state.SkipWithError("search failed");
+        session.files.result.close();
+    }
+    state.counters["found"] = session.foundCount;
+    state.counters["messages"] = static_cast<double>(toolkit.messages);
+}
+BENCHMARK(BM_B4_IntervalsPastTheBuffer)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // user, every yield to the event loop, the busy pointer and the file-open
 // dialog go through it, so the core links no widgets and tests can script
 // every answer.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,14 @@ public:
     // Modal message box without icon. An empty caption shows the application
     // title. Closing the box counts as Cancel.
     virtual Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) = 0;
+    // The OK-only box of `text` under the application title `count` times in
+    // a row, exactly as that many showError calls. A search can raise one
+    // message for billions of candidates in a row; a toolkit that can tell
+    // such a run at once (a count instead of each box) overrides this.
+    virtual void showErrorRepeated(std::string_view text, std::int64_t count)
+    {
+        for (std::int64_t i = 0; i < count; ++i) showMessage(text, {}, Buttons::Ok);
+    }
     // Process pending events (clicks, key presses, repaints, focus changes).
     virtual void yield() = 0;
     // Hourglass over the whole screen while busy, default pointer otherwise.
@@ -35,7 +44,10 @@ public:
 };
 
 // A toolkit that passes everything on to another one: the base of toolkits
-// that change only how messages are shown.
+// that change only how messages are shown. A repeated error reaches the
+// inner toolkit as single boxes through showMessage, so a subclass that
+// changes showMessage alone still sees every one; a subclass that can pass
+// the run on whole overrides showErrorRepeated and calls inner().
 class ForwardingToolkit : public Toolkit {
 public:
     explicit ForwardingToolkit(Toolkit& inner) : inner_(inner) {}
@@ -53,6 +65,9 @@ public:
     {
         return inner_.chooseSaveFile(startName);
     }
+
+protected:
+    Toolkit& inner() { return inner_; }
 
 private:
     Toolkit& inner_;

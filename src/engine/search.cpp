@@ -57,16 +57,22 @@ struct Piece {
     bool done = false;
 };
 
-// Cuts the intervals START .. last (those above 0) into pieces, in order.
+// Cuts the intervals START .. last (those above 0) into pieces, in order. A
+// run of candidates that the plan settles at once is one piece, however long:
+// an interval of two thousand million indexes is mostly such runs.
 class PieceCursor {
 public:
-    PieceCursor(std::int64_t start, std::int64_t last) : interval_(std::max<std::int64_t>(start, 1)), last_(last) {}
+    PieceCursor(const SearchPlan& plan, std::int64_t start, std::int64_t last)
+        : plan_(plan), interval_(std::max<std::int64_t>(start, 1)), last_(last)
+    {
+    }
     bool next(Piece& p)
     {
         if (interval_ > last_) return false;
         p.interval = interval_;
         p.x0 = x_;
-        p.x1 = std::min(interval_, x_ + kIndexesPerPiece);
+        const std::int64_t quietEnd = plan_.quietRunEnd(interval_, x_);
+        p.x1 = std::min(interval_, quietEnd > x_ ? quietEnd : x_ + kIndexesPerPiece);
         x_ = p.x1;
         if (x_ == interval_) {
             ++interval_;
@@ -77,6 +83,7 @@ public:
 
 private:
     static constexpr std::int64_t kIndexesPerPiece = 4096;
+    const SearchPlan& plan_;
     std::int64_t interval_;
     std::int64_t last_;
     std::int64_t x_ = 0;
@@ -208,9 +215,38 @@ public:
         }
         return ForwardingToolkit::showMessage(text, caption, buttons);
     }
+    // Nothing is reported between the boxes of a run: one flush serves all.
+    void showErrorRepeated(std::string_view text, std::int64_t count) override
+    {
+        if (count <= 0) return;
+        if (failed || !sink_.flush()) {
+            failed = true;
+            return;
+        }
+        inner().showErrorRepeated(text, count);
+    }
 
 private:
     CandidateSink& sink_;
+};
+
+// Keeps the boxes a conversion shows, to show them again for equal patterns.
+class RecordingToolkit : public Toolkit {
+public:
+    struct Box {
+        std::string text;
+        std::string caption;
+        Buttons buttons;
+    };
+    std::vector<Box> boxes;
+    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
+    {
+        boxes.push_back({std::string(text), std::string(caption), buttons});
+        return Answer::Ok;
+    }
+    void yield() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
 };
 
 // Worker threads for a search: none when asked for one thread, and none for
@@ -246,7 +282,7 @@ public:
         view_.setProgressRange(p_.START_SYNC_INTERVAL, p_.END_SYNC_INTERVAL);
         view_.setProgressValue(p_.START_SYNC_INTERVAL);
         const std::int64_t last = p_.END_SYNC_INTERVAL;
-        PieceQueue queue(plan_, PieceCursor(p_.START_SYNC_INTERVAL, last), workers_);
+        PieceQueue queue(plan_, PieceCursor(plan_, p_.START_SYNC_INTERVAL, last), workers_);
         for (std::int64_t interval = p_.START_SYNC_INTERVAL; interval <= last; ++interval) {
             if (abortConfirmed()) return false;
             shownInterval_ = interval;
@@ -362,9 +398,28 @@ private:
         }
     }
 
+    // The conversions of `count` candidates whose patterns equal pattern_,
+    // none reported: the same boxes, that many times over.
+    bool convertRepeatedly(std::int64_t count)
+    {
+        RecordingToolkit recorder;
+        hex_ = HexConvert(recorder, pattern_);
+        const std::vector<RecordingToolkit::Box>& boxes = recorder.boxes;
+        if (boxes.size() == 1 && boxes.front().caption.empty() && boxes.front().buttons == Buttons::Ok) {
+            conversionKit_.showErrorRepeated(boxes.front().text, count);
+        } else {
+            for (std::int64_t i = 0; i < count && !conversionKit_.failed; ++i)
+                for (const RecordingToolkit::Box& b : boxes) conversionKit_.showMessage(b.text, b.caption, b.buttons);
+        }
+        if (!conversionKit_.failed) return true;
+        showPosition();
+        return false;
+    }
+
     bool consume(std::int64_t interval, const CandidateEntry& e)
     {
         buildReferenceText(std::int64_t{p_.IGNORE_START_BITS} + 1 + e.index);
+        if (e.repeat > 1) return convertRepeatedly(e.repeat);
         if (e.needsConversion) {
             hex_ = HexConvert(conversionKit_, pattern_);
             if (conversionKit_.failed) {

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 // The vector kernel passes 256-bit values only between functions that are
 // inlined into one AVX2 function; the ABI note does not apply.
@@ -161,6 +162,32 @@ template <class V, class Diff> [[gnu::always_inline]] inline V atMost(int n, int
     return ~atLeast<V>(count, 5, std::int64_t{limit} + 1);
 }
 
+// The difference words the comparisons count. Functors, not lambdas: a
+// lambda's call operator does not take the AVX2 target of the function it is
+// written in, and where the compiler keeps it out of line (clang at -O1) a
+// 256-bit value crosses between the two calling conventions and loses its
+// upper half.
+template <class V> struct FrameDifference {
+    V a; // the frame's cells from its start, lane by lane
+    V b; // the 64 cells after those
+    const V* reference;
+    [[gnu::always_inline]] V operator()(int j) const
+    {
+        return (j == 0 ? a : ((a >> j) | (b << (64 - j)))) ^ reference[j];
+    }
+};
+
+template <class V> struct ExclusionDifference {
+    const V* frame;
+    const int* positions; // the pattern's "0"/"1" positions
+    std::uint32_t value;
+    [[gnu::always_inline]] V operator()(int i) const
+    {
+        const int j = positions[i];
+        return ((value >> j) & 1u) ? ~frame[j] : frame[j];
+    }
+};
+
 // One block of lanes: candidates x0 .. x0 + lanes - 1 of `interval`, every
 // frame of each inside the buffer. `valid` and `convert` mark the lanes in
 // range and those whose conversion must be shown.
@@ -190,9 +217,7 @@ template <class V>
         const std::int64_t c = c0 + k * interval;
         const V a = lanesAt<V>(words, c);
         const V b = lanesAt<V>(words, c + 64);
-        V match = atMost<V>(width, allowed, [&](int j) {
-            return (j == 0 ? a : ((a >> j) | (b << (64 - j)))) ^ reference[j];
-        });
+        V match = atMost<V>(width, allowed, FrameDifference<V>{a, b, reference});
         if (!Ops::none(match) && !plan.fixedExclusions().empty()) frameLanes<V>(words, c, width, frame);
         for (const SearchPlan::FixedExclusion& e : plan.fixedExclusions()) {
             if (Ops::none(match)) break;
@@ -200,10 +225,7 @@ template <class V>
             int n = 0;
             for (int j = 0; j < width; ++j)
                 if ((e.mask >> j) & 1u) positions[n++] = j;
-            const V excluded = atMost<V>(n, allowed - e.constant, [&](int i) {
-                const int j = positions[i];
-                return ((e.value >> j) & 1u) ? ~frame[j] : frame[j];
-            });
+            const V excluded = atMost<V>(n, allowed - e.constant, ExclusionDifference<V>{frame, positions, e.value});
             match &= ~excluded;
         }
         match &= valid;
@@ -315,7 +337,17 @@ SearchPlan::SearchPlan(const BitBuffer& bits, const AnalysisParameters& params, 
       silentConversion_(isValidSyncBitSize(params.SYNC_BIT_SIZE)), kernel_(resolveKernel(kernel))
 {
     if (!isKernelAvailable(kernel_)) kernel_ = SearchKernel::Words64;
-    if (skipExclusions) return;
+    if (!skipExclusions) addExclusions(params);
+    // A frame outside the buffer is the empty frame: it matches an empty
+    // reference when any error is allowed, a full one when every position may
+    // differ, and only if it is not excluded.
+    const bool emptyFrameCounts = frames_ >= needed_ && !excludedFrame({0, 0});
+    emptyReferenceReported_ = emptyFrameCounts && allowed_ >= 0;
+    fullReferenceReported_ = emptyFrameCounts && width_ <= allowed_;
+}
+
+void SearchPlan::addExclusions(const AnalysisParameters& params)
+{
     for (const std::string& text : params.EXCLUDE_PAT) {
         Exclusion e;
         std::size_t i = 0;
@@ -433,6 +465,50 @@ void SearchPlan::examineOne(std::int64_t interval, std::int64_t x, std::vector<C
     if (reported || convert) out.push_back({x, matches, reported, convert});
 }
 
+// Candidate x's frames all lie outside the buffer; the end of the run of
+// such candidates from x (every frame moves one cell on per index).
+std::int64_t SearchPlan::outsideRunEnd(std::int64_t interval, std::int64_t x) const
+{
+    const std::int64_t first = first_ + x;
+    if (first > kBitBufferLast) return std::numeric_limits<std::int64_t>::max(); // the rest lie further past
+    // Frames 0 .. below end before cell 0; the next one must start past the
+    // last cell, and the run lasts until frame `below` reaches cell 0.
+    const std::int64_t below = std::min(std::max<std::int64_t>(frames_, 0), (-syncBits_ - first) / interval);
+    if (below < frames_ && first + (below + 1) * interval <= kBitBufferLast) return x;
+    return x + (-syncBits_ - (first + below * interval)) + 1;
+}
+
+std::int64_t SearchPlan::quietRunEnd(std::int64_t interval, std::int64_t x) const
+{
+    if (syncBits_ < 1) return x;
+    const std::int64_t first = first_ + x;
+    const std::int64_t end = first + syncBits_ - 1; // the reference's last cell
+    if (first > kBitBufferLast || end < 0) return emptyReferenceReported_ ? x : outsideRunEnd(interval, x);
+    if (silentConversion_ && !fullReferenceReported_ && first >= 0 && end <= kBitBufferLast &&
+        first + interval > kBitBufferLast)
+        return kBitBufferLast - syncBits_ + 2 - first_;
+    return x;
+}
+
+// Candidates x0 .. x1 - 1 one at a time, the runs that quietRunEnd finds at once.
+void SearchPlan::examineEach(std::int64_t interval, std::int64_t x0, std::int64_t x1,
+                             std::vector<CandidateEntry>& out) const
+{
+    for (std::int64_t x = x0; x < x1;) {
+        const std::int64_t end = std::min(x1, quietRunEnd(interval, x));
+        if (end == x) {
+            examineOne(interval, x, out);
+            ++x;
+            continue;
+        }
+        // Runs with an empty reference still show its conversion; the others
+        // have nothing to show.
+        const std::int64_t first = first_ + x;
+        if (first > kBitBufferLast || first + syncBits_ - 1 < 0) out.push_back({x, 0, false, true, end - x});
+        x = end;
+    }
+}
+
 void SearchPlan::examine(std::int64_t interval, std::int64_t x0, std::int64_t x1,
                          std::vector<CandidateEntry>& out) const
 {
@@ -444,14 +520,14 @@ void SearchPlan::examine(std::int64_t interval, std::int64_t x0, std::int64_t x1
         hi = std::min(x1 - 1, kBitBufferLast - width_ + 1 - frames_ * interval - first_);
         if (hi < lo) lo = x1, hi = x1 - 1;
     }
-    for (std::int64_t x = x0; x < lo; ++x) examineOne(interval, x, out);
+    examineEach(interval, x0, lo, out);
     if (lo <= hi) {
         const std::int64_t convertFrom =
             silentConversion_ ? std::max(lo, kBitBufferLast - syncBits_ + 1 - first_ + 1) : lo;
         if (kernel_ == SearchKernel::Avx2) sliceRangeAvx2(*this, interval, lo, hi, convertFrom, out);
         else sliceRangeWords64(*this, interval, lo, hi, convertFrom, out);
     }
-    for (std::int64_t x = std::max(lo, hi + 1); x < x1; ++x) examineOne(interval, x, out);
+    examineEach(interval, std::max(lo, hi + 1), x1, out);
 }
 
 } // namespace morvelan

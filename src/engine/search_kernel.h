@@ -30,12 +30,15 @@ SearchKernel resolveKernel(SearchKernel kernel);
 
 // One candidate the consumer has to look at: reported ones, and those whose
 // reference pattern is cut by the buffer's ends (their conversion shows
-// messages whether reported or not).
+// messages whether reported or not). An entry with repeat > 1 stands for
+// that many candidates from `index` on, none reported, each with every frame
+// outside the buffer: their patterns are all empty and convert alike.
 struct CandidateEntry {
     std::int64_t index = 0;
     std::int64_t matches = 0; // exact when reported
     bool reported = false;
     bool needsConversion = false;
+    std::int64_t repeat = 1;
 };
 
 class SearchPlan {
@@ -47,6 +50,13 @@ public:
     // Appends the entries of candidates (interval, x), x0 <= x < x1, in
     // ascending x.
     void examine(std::int64_t interval, std::int64_t x0, std::int64_t x1, std::vector<CandidateEntry>& out) const;
+
+    // The end (exclusive) of the run of candidates from x that examine()
+    // settles at once, none of them reported: those with every frame outside
+    // the buffer, and those whose silent reference lies inside but whose
+    // other frames all lie past it. x when candidate x starts no such run.
+    // The run may reach past the interval's last index.
+    std::int64_t quietRunEnd(std::int64_t interval, std::int64_t x) const;
 
     // An exclusion pattern reduced to what a comparison with a frame needs.
     struct Exclusion {
@@ -75,12 +85,15 @@ private:
         std::uint32_t bits;
         int width;
     };
+    void addExclusions(const AnalysisParameters& params);
     Window frameAt(std::int64_t pos) const;
     int exclusionMismatches(const Exclusion& e, Window f) const;
     bool excludedFrame(Window f) const;
     std::int64_t countFixedWidth(std::int64_t first, std::int64_t interval) const;
     std::int64_t countGeneral(std::int64_t first, std::int64_t interval) const;
     void examineOne(std::int64_t interval, std::int64_t x, std::vector<CandidateEntry>& out) const;
+    void examineEach(std::int64_t interval, std::int64_t x0, std::int64_t x1, std::vector<CandidateEntry>& out) const;
+    std::int64_t outsideRunEnd(std::int64_t interval, std::int64_t x) const;
     bool needsConversion(std::int64_t x) const;
 
     const std::uint64_t* words_;
@@ -91,6 +104,10 @@ private:
     int width_;            // min(20, SYNC_BIT_SIZE), at least 0
     std::int64_t needed_;  // least matches reported
     bool silentConversion_;
+    // Whether a candidate is reported whose frames after the first all lie
+    // outside the buffer, with an empty first frame / a full one.
+    bool emptyReferenceReported_ = false;
+    bool fullReferenceReported_ = false;
     SearchKernel kernel_;
     std::vector<Exclusion> exclusions_;
     std::vector<FixedExclusion> fixed_;

@@ -22,4 +22,15 @@ Answer OncePerRunConversionMessages::showMessage(std::string_view text, std::str
     return ForwardingToolkit::showMessage(text, caption, buttons);
 }
 
+void OncePerRunConversionMessages::showErrorRepeated(std::string_view text, std::int64_t count)
+{
+    if (count <= 0) return;
+    if (!isConversionMessage(text)) {
+        Toolkit::showErrorRepeated(text, count);
+        return;
+    }
+    showMessage(text, {}, Buttons::Ok);
+    heldBack_ += count - 1;
+}
+
 } // namespace morvelan

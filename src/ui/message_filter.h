@@ -6,6 +6,7 @@
 // question, passes through unchanged. Make one per run.
 #include "common/toolkit.h"
 
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -16,13 +17,15 @@ public:
     explicit OncePerRunConversionMessages(Toolkit& inner) : ForwardingToolkit(inner) {}
 
     Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override;
+    // A run of one conversion message shows at most its first box.
+    void showErrorRepeated(std::string_view text, std::int64_t count) override;
 
     // How many conversion messages were held back.
-    long heldBack() const { return heldBack_; }
+    std::int64_t heldBack() const { return heldBack_; }
 
 private:
     std::set<std::string, std::less<>> shown_;
-    long heldBack_ = 0;
+    std::int64_t heldBack_ = 0;
 };
 
 // Once the program has been told to end (SIGTERM, SIGHUP), nobody is left
@@ -38,6 +41,10 @@ public:
         if (ending_) return Answer::Ok;
         const Answer answer = ForwardingToolkit::showMessage(text, caption, buttons);
         return ending_ ? Answer::Ok : answer;
+    }
+    void showErrorRepeated(std::string_view text, std::int64_t count) override
+    {
+        if (!ending_) inner().showErrorRepeated(text, count);
     }
 
 private:

@@ -34,7 +34,7 @@ using namespace morvelan;
 using namespace morvelan::testing;
 
 // The kind of a case is the upper half of its seed, its number the lower.
-enum class Kind : std::uint64_t { Random = 1, Structured, PastEnd, NegativeIgnore, OffGrid, Targeted, Wide };
+enum class Kind : std::uint64_t { Random = 1, Structured, PastEnd, NegativeIgnore, OffGrid, Targeted, Wide, Beyond };
 
 constexpr std::int64_t kLastCell = kBitBufferLast;
 
@@ -328,6 +328,17 @@ DiffCase makeCase(std::uint64_t seed, BitBuffer& bits)
     case Kind::Targeted:
         drawIntervals(rng, p, 1, 20, 6);
         break;
+    case Kind::Beyond: // intervals longer than the buffer: frame 1 of every index lies past it
+        drawIntervals(rng, p, kLastCell - 30, kLastCell + 90, 1);
+        p.FRAME_ROUNDS = static_cast<std::int32_t>(rng.between(0, 3));
+        p.THRESHOLD = static_cast<std::int32_t>(rng.between(0, 4));
+        p.SYNC_BIT_SIZE = 4 * static_cast<std::int32_t>(rng.between(1, 6));
+        // A reference of this width just matches the empty frames past the buffer.
+        if (rng.chance(0.4)) p.ALLOW_ERR_BITS = std::min(p.SYNC_BIT_SIZE, 20);
+        // Every other case starts before cell 0, so frame 0 of the first
+        // indexes lies before the buffer while frame 1 lies past it.
+        if (seed & 1) p.IGNORE_START_BITS = -static_cast<std::int32_t>(rng.between(50, 400));
+        break;
     case Kind::Wide: // several blocks of indexes per interval, the last one partial
         drawIntervals(rng, p, 60, 700, 1);
         p.IGNORE_START_BITS = static_cast<std::int32_t>(rng.between(0, 10)) * (rng.chance(0.2) ? 29000 : 1);
@@ -478,5 +489,6 @@ TEST(SearchDifferential, NegativeIgnoreStartBits) { runKind(Kind::NegativeIgnore
 TEST(SearchDifferential, SyncBitSizesOffTheGrid) { runKind(Kind::OffGrid, 60); }
 TEST(SearchDifferential, TargetedCorners) { runKind(Kind::Targeted, 30); }
 TEST(SearchDifferential, WideIntervals) { runKind(Kind::Wide, 40); }
+TEST(SearchDifferential, IntervalsBeyondTheBuffer) { runKind(Kind::Beyond, 24); }
 
 } // namespace

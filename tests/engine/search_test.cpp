@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,13 +31,16 @@ using namespace morvelan::testing;
 class CapturingView : public RunView {
 public:
     std::vector<std::string> lines;
+    std::vector<CandidateRecord> records;
     void appendResultLine(std::string_view line) override { lines.emplace_back(line); }
+    void candidateReported(const CandidateRecord& record) override { records.push_back(record); }
 };
 
 struct RunOutcome {
     bool completed = false;
     std::string fileBytes;
     std::vector<std::string> lines;
+    std::vector<CandidateRecord> records;
     std::int32_t found = 0;
 };
 
@@ -62,12 +66,14 @@ protected:
         const std::string path = dir.file("result.txt");
         session->foundCount = 0;
         view.lines.clear();
+        view.records.clear();
         EXPECT_TRUE(session->files.result.open(path));
         RunOutcome out;
         out.completed = SearchIntoResultFile(*session, session->params, toolkit, view, settings);
         session->files.result.close();
         out.fileBytes = readBytes(path);
         out.lines = view.lines;
+        out.records = view.records;
         out.found = session->foundCount;
         return out;
     }
@@ -157,6 +163,72 @@ TEST_F(SearchSyncTest, OneCellFrameOnTheLastCellIsComparedAsOneCell)
         EXPECT_EQ(toolkit.messages, referenceKit.messages);
     }
 }
+
+// The last frame of a candidate near the end of the bit-sliced range ends on
+// the last cell of the buffer; one index further it is cut by it. Over a
+// mostly-zero capture a cut frame read as a full one (the zero padding after
+// the buffer) would match, so the vector paths must count as the
+// one-at-a-time path does on every row.
+struct BufferEndCase {
+    std::int32_t interval;
+    std::int32_t frames;
+    std::int32_t syncBits;
+    std::int32_t ignore;
+};
+
+void PrintTo(const BufferEndCase& c, std::ostream* os)
+{
+    *os << "interval " << c.interval << ", " << c.frames << " frames, " << c.syncBits << " bits, ignore " << c.ignore;
+}
+
+class VectorPathAtTheBufferEnd : public SearchSyncTest, public ::testing::WithParamInterface<BufferEndCase> {};
+
+TEST_P(VectorPathAtTheBufferEnd, CountsAsOneCandidateAtATime)
+{
+    const BufferEndCase& c = GetParam();
+    AnalysisParameters& p = session->params;
+    p.START_SYNC_INTERVAL = p.END_SYNC_INTERVAL = c.interval;
+    p.FRAME_ROUNDS = c.frames;
+    p.SYNC_BIT_SIZE = c.syncBits;
+    p.IGNORE_START_BITS = c.ignore;
+    p.ALLOW_ERR_BITS = 0; // a frame one cell short differs
+    p.THRESHOLD = 2;
+    // The index whose last frame ends on the last cell.
+    const std::int64_t first = std::int64_t{c.ignore} + 1;
+    const std::int64_t lastWhole =
+        kBitBufferLast - std::min(c.syncBits, 20) + 1 - std::int64_t{c.frames} * c.interval - first;
+    ASSERT_GE(lastWhole, 0);
+    ASSERT_LT(lastWhole + 1, c.interval);
+    // A short capture after the references of those indexes; zero elsewhere.
+    std::mt19937 engine(7);
+    for (std::int64_t cell = first + lastWhole + 64; cell <= first + lastWhole + 3000; ++cell)
+        session->bits.set(cell, engine() & 1U);
+
+    const RunOutcome one = run({1, SearchKernel::PerCandidate});
+    // The case straddles the end: every frame matches up to lastWhole, the
+    // last one no longer after it.
+    const auto countOf = [&](std::int64_t index) {
+        for (const CandidateRecord& r : one.records)
+            if (r.index == index) return std::int64_t{r.count};
+        return std::int64_t{-1};
+    };
+    ASSERT_EQ(countOf(lastWhole), c.frames + 1);
+    ASSERT_EQ(countOf(lastWhole + 1), c.frames);
+    for (const SearchSettings& settings : everyPath()) {
+        const RunOutcome out = run(settings);
+        EXPECT_EQ(out.records, one.records) << "kernel " << static_cast<int>(settings.kernel);
+        EXPECT_EQ(out.fileBytes, one.fileBytes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VectorPathAtTheBufferEnd,
+                         ::testing::Values(BufferEndCase{15000, 20, 20, 0},  // index 80: inside the first word
+                                           BufferEndCase{15004, 20, 20, 0},  // index 0: the first lane
+                                           BufferEndCase{15000, 20, 4, 37},  // index 59
+                                           BufferEndCase{30000, 10, 20, 15}, // index 65: the second word
+                                           BufferEndCase{15001, 20, 32, 3},  // index 57: only 20 bits compared
+                                           BufferEndCase{11993, 25, 20, 0},  // index 255: the last lane of a vector
+                                           BufferEndCase{14990, 20, 8, 0})); // index 292: a vector and a part
 
 // A run long enough to yield several times, with rows from its first
 // intervals on; on one thread and with workers.
