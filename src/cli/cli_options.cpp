@@ -53,7 +53,10 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     CliOptions o;
     CLI::App app{"Morvelan batch analysis: finds the frame sync of a captured bit stream.", "morvelan-cli"};
     app.allow_windows_style_options(false); // "/data/in.txt" is a path on every system
-    app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")->required();
+    app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")
+        ->required()
+        ->check([](const std::string& name) { return name.empty() ? std::string("expected a file name, got ''") : std::string(); },
+                "FILE");
     addPath(app, "-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
     addPath(app, "--settings", o.settingsFile, "Load the parameters from this INI file first; options given here win");
     app.set_version_flag("--version", std::string("morvelan-cli ") + MORVELAN_VERSION);

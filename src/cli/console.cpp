@@ -12,27 +12,39 @@ std::string leftOutLine(std::uint64_t count, std::string_view text)
     return "以降 " + std::to_string(count) + " 回の同じメッセージを省略しました：" + std::string(text);
 }
 
-Answer ConsoleToolkit::showMessage(std::string_view text, std::string_view, Buttons)
+std::uint64_t ConsoleToolkit::countShown(std::string_view text, std::uint64_t count)
 {
-    if (!allMessages_) {
-        const std::uint64_t times = ++shown_[std::string(text)];
-        if (times == kMessageRepeatLimit + 1) capped_.emplace_back(text);
-        if (times > kMessageRepeatLimit) return Answer::Ok;
-    }
+    if (allMessages_) return count;
+    std::uint64_t& shown = shown_[std::string(text)];
+    const std::uint64_t before = shown;
+    shown += count;
+    if (before <= kMessageRepeatLimit && shown > kMessageRepeatLimit) capped_.emplace_back(text);
+    return before >= kMessageRepeatLimit ? 0 : std::min(count, kMessageRepeatLimit - before);
+}
+
+void ConsoleToolkit::printLine(std::string_view text)
+{
     std::fflush(stdout);
     // Written as bytes: a NUL inside a text (a NUL digit's message) is part of it.
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);
+}
+
+Answer ConsoleToolkit::showMessage(std::string_view text, std::string_view, Buttons)
+{
+    if (countShown(text, 1) > 0) printLine(text);
     return Answer::Ok;
+}
+
+void ConsoleToolkit::showErrorRepeated(std::string_view text, std::int64_t count)
+{
+    if (count <= 0) return;
+    for (std::uint64_t n = countShown(text, static_cast<std::uint64_t>(count)); n > 0; --n) printLine(text);
 }
 
 void ConsoleToolkit::printLeftOut()
 {
-    for (const std::string& text : capped_) {
-        const std::string line = leftOutLine(shown_[text] - kMessageRepeatLimit, text);
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fputc('\n', stderr);
-    }
+    for (const std::string& text : capped_) printLine(leftOutLine(shown_[text] - kMessageRepeatLimit, text));
     capped_.clear();
 }
 

@@ -28,6 +28,9 @@ public:
     }
     void setAllMessages(bool all) { allMessages_ = all; }
     Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override;
+    // A run of one message counts in one step, so billions of them cost
+    // nothing beyond the lines printed.
+    void showErrorRepeated(std::string_view text, std::int64_t count) override;
     void yield() override;
     void setBusyPointer(bool) override {}
     std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
@@ -41,6 +44,10 @@ private:
     bool allMessages_ = false;
     std::unordered_map<std::string, std::uint64_t> shown_;
     std::vector<std::string> capped_; // texts that reached the limit, in order
+
+    // Counts `count` more of `text`; the number of them still to print.
+    std::uint64_t countShown(std::string_view text, std::uint64_t count);
+    static void printLine(std::string_view text);
 };
 
 // "以降 N 回の同じメッセージを省略しました：<text>"

@@ -65,6 +65,7 @@ TEST_F(BatchSetupTest, RefusalsBeforeTheRunAreUsageErrors)
         {{"--threads", "0", "in.txt"}, "--threads"},
         {{"--threads", "257", "in.txt"}, "--threads"},
         {{"-o", "", "in.txt"}, "got ''"},
+        {{""}, "got ''"},
         {{"--raster", "512:36", "--raster-out", "", "in.txt"}, "got ''"},
         {{"--settings", "", "in.txt"}, "got ''"},
         {{"-o", "./in.txt", "in.txt"}, "出力ファイルが入力ファイルと同じため処理できません："},

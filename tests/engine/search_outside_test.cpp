@@ -5,6 +5,7 @@
 #include "engine/hex_convert.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
+#include "files/parameter_table.h"
 #include "files/result_rows.h"
 #include "files/session.h"
 #include "support/scripted_toolkit.h"
