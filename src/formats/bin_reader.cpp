@@ -20,7 +20,7 @@ public:
     ReadStatus read(std::vector<std::uint8_t>& out, std::size_t maxBits) override
     {
         if (status_ != ReadStatus::More) return status_;
-        const std::size_t limit = out.size() + maxBits;
+        const std::size_t limit = bitLimit(out, maxBits);
         pending_.drain(out, limit);
         while (out.size() < limit) {
             const auto bytes = stream_.peek();

@@ -75,17 +75,22 @@ HeaderRead readCh10Header(ChunkStream& stream, Ch10Header& header, FormatProblem
 void Ch10DataChecksum::add(std::span<const std::uint8_t> bytes)
 {
     if (width_ == 0) return;
-    if (width_ == 1) {
-        std::uint32_t sum = sum_;
-        for (const std::uint8_t b : bytes) sum += b;
-        sum_ = sum;
-        index_ += bytes.size();
-        return;
-    }
-    for (const std::uint8_t b : bytes) {
-        sum_ += static_cast<std::uint32_t>(b) << (8 * (index_ % width_));
-        ++index_;
-    }
+    std::size_t i = 0;
+    const auto addByte = [&] {
+        sum_ += static_cast<std::uint32_t>(bytes[i++]) << (8 * (index_++ % width_));
+    };
+    while (i < bytes.size() && index_ % width_ != 0) addByte();
+    // Whole words while the piece lasts; the sum wraps as the field does.
+    std::uint32_t sum = sum_;
+    const std::size_t words = (bytes.size() - i) / width_;
+    const std::uint8_t* p = bytes.data() + i;
+    if (width_ == 1) for (std::size_t k = 0; k < words; ++k) sum += p[k];
+    if (width_ == 2) for (std::size_t k = 0; k < words; ++k) sum += le16(p + 2 * k);
+    if (width_ == 4) for (std::size_t k = 0; k < words; ++k) sum += le32(p + 4 * k);
+    sum_ = sum;
+    i += words * width_;
+    index_ += words * width_;
+    while (i < bytes.size()) addByte();
 }
 
 std::uint32_t Ch10DataChecksum::value() const

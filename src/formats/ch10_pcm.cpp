@@ -95,7 +95,8 @@ PcmDecoder::Result PcmDecoder::decode(ChunkStream& stream, std::vector<std::uint
         const auto bytes = stream.ensure(w);
         if (bytes.size() < w) return Result::InputEnded;
         // Whole words, no more than the frame holds or the caller wants.
-        const std::uint64_t wanted = ((limit - out.size()) + 8 * w - 1) / (8 * w);
+        const std::uint64_t room = limit - out.size();
+        const std::uint64_t wanted = room / (8 * w) + (room % (8 * w) != 0);
         const std::uint64_t words = std::min({std::uint64_t{bytes.size() / w}, frameLeft_ / w, wanted});
         const auto count = static_cast<std::size_t>(words * w);
         emitWords(bytes.first(count), out);

@@ -7,6 +7,13 @@
 
 namespace morvelan {
 
+// The size `out` may reach in one read() call; a step of SIZE_MAX means
+// "no limit" rather than wrapping around.
+inline std::size_t bitLimit(const std::vector<std::uint8_t>& out, std::size_t maxBits)
+{
+    return maxBits > SIZE_MAX - out.size() ? SIZE_MAX : out.size() + maxBits;
+}
+
 class PendingBits {
 public:
     bool empty() const { return position_ == bits_.size(); }

@@ -1,5 +1,6 @@
 #include "formats/text_reader.h"
 
+#include "formats/bit_table.h"
 #include "formats/chunk_stream.h"
 #include "formats/pending_bits.h"
 
@@ -39,7 +40,7 @@ public:
     ReadStatus read(std::vector<std::uint8_t>& out, std::size_t maxBits) override
     {
         if (status_ != ReadStatus::More) return status_;
-        const std::size_t limit = out.size() + maxBits;
+        const std::size_t limit = bitLimit(out, maxBits);
         pending_.drain(out, limit);
         if (!pending_.empty()) return ReadStatus::More;
         if (inputDone_) return status_ = finalStatus_;
@@ -119,7 +120,11 @@ private:
     void emit(unsigned value)
     {
         auto& target = header_ == Header::Candidate ? candidate_ : *out_;
-        for (unsigned k = syntax_.bitsPerDigit; k-- > 0;) target.push_back(static_cast<std::uint8_t>((value >> k) & 1u));
+        const unsigned n = syntax_.bitsPerDigit;
+        if (n == 1) return target.push_back(static_cast<std::uint8_t>(value & 1u));
+        // The digit's bits are the low n of its byte's most-significant-first expansion.
+        const auto& bits = kMsbFirstBits[value & 0xFF];
+        target.insert(target.end(), bits.end() - n, bits.end());
     }
 
     // A token-opening 0 that no x followed is the digit 0.

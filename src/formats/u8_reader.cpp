@@ -1,6 +1,7 @@
 #include "formats/u8_reader.h"
 
 #include "formats/chunk_stream.h"
+#include "formats/pending_bits.h"
 
 #include <algorithm>
 
@@ -31,7 +32,7 @@ public:
     ReadStatus read(std::vector<std::uint8_t>& out, std::size_t maxBits) override
     {
         if (status_ != ReadStatus::More) return status_;
-        const std::size_t limit = out.size() + maxBits;
+        const std::size_t limit = bitLimit(out, maxBits);
         while (out.size() < limit) {
             const auto bytes = stream_.peek();
             if (bytes.empty()) return finish();

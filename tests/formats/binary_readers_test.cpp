@@ -34,6 +34,15 @@ std::string bitTextOf(std::size_t count)
     return s;
 }
 
+// A bad byte inside a whole 64-byte block, `count` good bytes after it.
+std::vector<std::uint8_t> badInBlock(std::uint8_t bad, std::size_t count)
+{
+    auto b = bitBytesThen(70, bad);
+    const auto rest = bitBytesThen(count, 1);
+    b.insert(b.end(), rest.begin(), rest.end());
+    return b;
+}
+
 const U8Case kU8Cases[] = {
     {"Bits", {0, 1, 1, 0, 1}, "01101"},
     {"Empty", {}, ""},
@@ -41,6 +50,8 @@ const U8Case kU8Cases[] = {
     {"AsciiOne", {'1'}, "", ReadStatus::Refused, 0, '1'},
     {"HighByte", {1, 0xFF}, "1", ReadStatus::Refused, 1, 0xFF},
     {"BadPastTheFirstBlocks", bitBytesThen(100000, 7), bitTextOf(100000), ReadStatus::Refused, 100000, 7},
+    {"BadInsideAFullBlock", badInBlock(2, 100), bitTextOf(70), ReadStatus::Refused, 70, 2},
+    {"HighBitInsideAFullBlock", badInBlock(0x80, 100), bitTextOf(70), ReadStatus::Refused, 70, 0x80},
     {"LongGood", bitBytesThen(200000, 1), bitTextOf(200000) + "1"},
 };
 

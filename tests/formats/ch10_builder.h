@@ -2,7 +2,7 @@
 // Builds Chapter 10 packets for the tests, written from the packet layout
 // alone (not from the reader's code): 24-byte little-endian header with its
 // 16-bit word-sum checksum, optional 12-byte secondary header, the data,
-// zero filler to a multiple of four bytes and the data checksum of the
+// filler to a multiple of four bytes and the data checksum of the
 // chosen width over data and filler, in the packet's last bytes.
 #include <cstdint>
 #include <string>
@@ -40,6 +40,7 @@ struct PacketSpec {
     Checksum checksum = Checksum::None;
     bool secondary = false;
     bool secondaryByteSum = false; // checksum the secondary header as bytes
+    std::uint8_t filler = 0;
 };
 
 // Rewrites the header checksum of the packet at `at` after an edit.
@@ -76,6 +77,8 @@ inline Bytes packet(const PacketSpec& spec)
         put16(p, 34, sum & 0xFFFF);
     }
     std::copy(spec.data.begin(), spec.data.end(), p.begin() + static_cast<std::ptrdiff_t>(head));
+    std::fill(p.begin() + static_cast<std::ptrdiff_t>(head + spec.data.size()),
+              p.end() - static_cast<std::ptrdiff_t>(cks), spec.filler);
     if (cks > 0) {
         std::uint64_t sum = 0;
         for (std::size_t at = head; at < length - cks; at += cks) {

@@ -123,6 +123,16 @@ std::vector<ModeCase> modeCases()
          join({pcmPacket(1, th16, {0x34, 0x12}, Checksum::Sum8), pcmPacket(1, th16, {0x78, 0x56}, Checksum::Sum16),
                pcmPacket(1, th16, {0xBC, 0x9A}, Checksum::Sum32)}),
          {}, bitsOf(0x12345678, 32) + bitsOf(0x9ABC, 16)},
+        {"FillerIsSummed", [&] {
+             PacketSpec s;
+             s.channel = 1;
+             append32(s.data, th16);
+             s.data.insert(s.data.end(), {0x34, 0x12});
+             s.checksum = Checksum::Sum32; // two bytes of filler before it
+             s.filler = 0xFF;
+             return packet(s);
+         }(),
+         {}, bitsOf(0x1234, 16)},
         {"SecondaryHeaders",
          join({pcmPacket(1, th16, {0x34, 0x12}, Checksum::Sum16, true), [&] {
                    PacketSpec s;

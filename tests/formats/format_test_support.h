@@ -76,8 +76,8 @@ private:
 };
 
 // Step sizes every table case is read with: single bits, odd sizes that
-// split digits and words, and large steps.
-inline constexpr std::size_t kSteps[] = {1, 3, 7, 64, 1u << 20};
+// split digits and words, large steps, and no limit at all.
+inline constexpr std::size_t kSteps[] = {1, 3, 7, 64, 1u << 20, SIZE_MAX};
 // Source chunk sizes: byte by byte, odd, and whole.
 inline constexpr std::size_t kChunks[] = {1, 5, SIZE_MAX};
 
