@@ -47,11 +47,11 @@ std::vector<std::uint8_t> ch10File()
     const auto payload = randomBytes(64u << 10, 256);
     std::vector<std::uint8_t> file;
     while (file.size() < kInputBytes) {
-        testing::PacketSpec spec;
-        testing::append32(spec.data, testing::pcmWord(testing::Mode::Throughput, false, false));
-        spec.data.insert(spec.data.end(), payload.begin(), payload.end());
-        spec.checksum = testing::Checksum::Sum16;
-        const auto p = testing::packet(spec);
+        testing::PacketContent content;
+        testing::append32(content.data, testing::pcmWord(testing::Mode::Throughput, false, false));
+        content.data.insert(content.data.end(), payload.begin(), payload.end());
+        content.checksum = testing::Checksum::Sum16;
+        const auto p = testing::packet(content);
         file.insert(file.end(), p.begin(), p.end());
     }
     return file;

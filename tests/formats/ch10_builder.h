@@ -33,7 +33,7 @@ inline void append32(Bytes& b, std::uint32_t v)
 
 enum class Checksum : std::uint8_t { None = 0, Sum8 = 1, Sum16 = 2, Sum32 = 3 };
 
-struct PacketSpec {
+struct PacketContent {
     std::uint16_t channel = 1;
     std::uint8_t dataType = 0x09;
     Bytes data; // channel-specific word and data
@@ -51,34 +51,34 @@ inline void sealHeader(Bytes& file, std::size_t at)
     put16(file, at + 22, sum & 0xFFFF);
 }
 
-inline Bytes packet(const PacketSpec& spec)
+inline Bytes packet(const PacketContent& content)
 {
     const unsigned width[] = {0, 1, 2, 4};
-    const std::size_t cks = width[static_cast<unsigned>(spec.checksum)];
-    const std::size_t head = 24 + (spec.secondary ? 12 : 0);
-    const std::size_t length = (head + spec.data.size() + cks + 3) / 4 * 4;
+    const std::size_t cks = width[static_cast<unsigned>(content.checksum)];
+    const std::size_t head = 24 + (content.secondary ? 12 : 0);
+    const std::size_t length = (head + content.data.size() + cks + 3) / 4 * 4;
     Bytes p(length, 0);
     p[0] = 0x25;
     p[1] = 0xEB;
-    put16(p, 2, spec.channel);
+    put16(p, 2, content.channel);
     put32(p, 4, static_cast<std::uint32_t>(length));
-    put32(p, 8, static_cast<std::uint32_t>(spec.data.size()));
+    put32(p, 8, static_cast<std::uint32_t>(content.data.size()));
     p[12] = 0x07;
     p[13] = 0x2A;
-    p[14] = static_cast<std::uint8_t>((spec.secondary ? 0x80 : 0) | static_cast<unsigned>(spec.checksum));
-    p[15] = spec.dataType;
+    p[14] = static_cast<std::uint8_t>((content.secondary ? 0x80 : 0) | static_cast<unsigned>(content.checksum));
+    p[15] = content.dataType;
     for (int k = 0; k < 6; ++k) p[16 + k] = static_cast<std::uint8_t>(0x11 * (k + 1));
     sealHeader(p, 0);
-    if (spec.secondary) {
+    if (content.secondary) {
         for (int k = 0; k < 8; ++k) p[24 + k] = static_cast<std::uint8_t>(0xA0 + k);
         std::uint32_t sum = 0;
-        for (int k = 0; k < 10; k += spec.secondaryByteSum ? 1 : 2)
-            sum += spec.secondaryByteSum ? p[24 + k] : (p[24 + k] | (p[25 + k] << 8));
+        for (int k = 0; k < 10; k += content.secondaryByteSum ? 1 : 2)
+            sum += content.secondaryByteSum ? p[24 + k] : (p[24 + k] | (p[25 + k] << 8));
         put16(p, 34, sum & 0xFFFF);
     }
-    std::copy(spec.data.begin(), spec.data.end(), p.begin() + static_cast<std::ptrdiff_t>(head));
-    std::fill(p.begin() + static_cast<std::ptrdiff_t>(head + spec.data.size()),
-              p.end() - static_cast<std::ptrdiff_t>(cks), spec.filler);
+    std::copy(content.data.begin(), content.data.end(), p.begin() + static_cast<std::ptrdiff_t>(head));
+    std::fill(p.begin() + static_cast<std::ptrdiff_t>(head + content.data.size()),
+              p.end() - static_cast<std::ptrdiff_t>(cks), content.filler);
     if (cks > 0) {
         std::uint64_t sum = 0;
         for (std::size_t at = head; at < length - cks; at += cks) {
@@ -126,12 +126,12 @@ inline Bytes intraHeader(std::uint64_t time, unsigned wordBytes)
 
 inline Bytes tmatsPacket(std::string_view text, std::uint16_t channel = 0)
 {
-    PacketSpec spec;
-    spec.channel = channel;
-    spec.dataType = 0x01;
-    append32(spec.data, 0x07);
-    spec.data.insert(spec.data.end(), text.begin(), text.end());
-    return packet(spec);
+    PacketContent content;
+    content.channel = channel;
+    content.dataType = 0x01;
+    append32(content.data, 0x07);
+    content.data.insert(content.data.end(), text.begin(), text.end());
+    return packet(content);
 }
 
 inline Bytes join(std::initializer_list<Bytes> parts)

@@ -15,13 +15,13 @@ namespace {
 Bytes pcmPacket(std::uint16_t channel, std::uint32_t word, const Bytes& payload, Checksum checksum = Checksum::None,
                 bool secondary = false)
 {
-    PacketSpec spec;
-    spec.channel = channel;
-    append32(spec.data, word);
-    spec.data.insert(spec.data.end(), payload.begin(), payload.end());
-    spec.checksum = checksum;
-    spec.secondary = secondary;
-    return packet(spec);
+    PacketContent content;
+    content.channel = channel;
+    append32(content.data, word);
+    content.data.insert(content.data.end(), payload.begin(), payload.end());
+    content.checksum = checksum;
+    content.secondary = secondary;
+    return packet(content);
 }
 
 Bytes framesWithHeaders(std::initializer_list<Bytes> frames, unsigned wordBytes, std::uint64_t firstTime = 100)
@@ -124,7 +124,7 @@ std::vector<ModeCase> modeCases()
                pcmPacket(1, th16, {0xBC, 0x9A}, Checksum::Sum32)}),
          {}, bitsOf(0x12345678, 32) + bitsOf(0x9ABC, 16)},
         {"FillerIsSummed", [&] {
-             PacketSpec s;
+             PacketContent s;
              s.channel = 1;
              append32(s.data, th16);
              s.data.insert(s.data.end(), {0x34, 0x12});
@@ -135,7 +135,7 @@ std::vector<ModeCase> modeCases()
          {}, bitsOf(0x1234, 16)},
         {"SecondaryHeaders",
          join({pcmPacket(1, th16, {0x34, 0x12}, Checksum::Sum16, true), [&] {
-                   PacketSpec s;
+                   PacketContent s;
                    s.channel = 1;
                    append32(s.data, th16);
                    s.data.insert(s.data.end(), {0x78, 0x56});
@@ -189,7 +189,7 @@ TEST(Ch10Reader, MinorFramesJoinedInFileOrderAcrossChannels)
 
 TEST(Ch10Reader, OtherDataTypesAreSkipped)
 {
-    PacketSpec time;
+    PacketContent time;
     time.channel = 1;
     time.dataType = 0x11;
     time.data = Bytes(16, 0xEE);

@@ -34,12 +34,12 @@ const std::uint32_t kThroughput = pcmWord(Mode::Throughput, false, false);
 
 Bytes goodPacket(std::uint16_t channel = 1, Checksum checksum = Checksum::None)
 {
-    PacketSpec spec;
-    spec.channel = channel;
-    append32(spec.data, kThroughput);
-    spec.data.insert(spec.data.end(), {0x34, 0x12, 0x78, 0x56});
-    spec.checksum = checksum;
-    return packet(spec);
+    PacketContent content;
+    content.channel = channel;
+    append32(content.data, kThroughput);
+    content.data.insert(content.data.end(), {0x34, 0x12, 0x78, 0x56});
+    content.checksum = checksum;
+    return packet(content);
 }
 
 Bytes edited(Bytes file, std::size_t at, std::uint8_t value, bool reseal = false, std::size_t packetAt = 0)
@@ -51,11 +51,11 @@ Bytes edited(Bytes file, std::size_t at, std::uint8_t value, bool reseal = false
 
 Bytes pcmWith(std::uint32_t word, Bytes payload, std::uint16_t channel = 1)
 {
-    PacketSpec spec;
-    spec.channel = channel;
-    append32(spec.data, word);
-    spec.data.insert(spec.data.end(), payload.begin(), payload.end());
-    return packet(spec);
+    PacketContent content;
+    content.channel = channel;
+    append32(content.data, word);
+    content.data.insert(content.data.end(), payload.begin(), payload.end());
+    return packet(content);
 }
 
 struct RefusalCase {
@@ -80,7 +80,7 @@ std::vector<RefusalCase> refusalCases()
     const Bytes good = goodPacket();
     const std::size_t second = good.size();
     Bytes secondary = [] {
-        PacketSpec s;
+        PacketContent s;
         append32(s.data, kThroughput);
         s.data.insert(s.data.end(), {0, 0});
         s.secondary = true;
@@ -108,7 +108,7 @@ std::vector<RefusalCase> refusalCases()
          static_cast<std::uint32_t>(good.size()), 1},
         {"PacketShorterThanItsHeader", edited(edited(good, 4, 20), 5, 0, true), {}, Kind::Ch10BadLength, 0, 20, 1},
         {"PcmWithoutItsWord", [] {
-             PacketSpec s;
+             PacketContent s;
              s.data = {1, 2};
              return packet(s);
          }(),

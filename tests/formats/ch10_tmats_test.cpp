@@ -71,7 +71,7 @@ TEST(Tmats, ReaderUsesTheRecordForItsChannelAndExposesIt)
     // Three 16-bit words: 1234 5678 9A00, the last byte padding.
     const Bytes frame = {0x34, 0x12, 0x78, 0x56, 0x00, 0x9A};
     const std::string bits = bitsOf(0x12345678, 32) + bitsOf(0x9A, 8);
-    PacketSpec pcm;
+    PacketContent pcm;
     pcm.channel = 3;
     append32(pcm.data, pcmWord(Mode::Packed, false, true));
     for (int k = 0; k < 2; ++k) {
@@ -98,7 +98,7 @@ TEST(Tmats, ReaderUsesTheRecordForItsChannelAndExposesIt)
 
 TEST(Tmats, OnlyTheFirstRecordCounts)
 {
-    PacketSpec pcm;
+    PacketContent pcm;
     pcm.channel = 2;
     append32(pcm.data, pcmWord(Mode::Throughput, false, false));
     pcm.data.insert(pcm.data.end(), {0, 0});
