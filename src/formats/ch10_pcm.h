@@ -5,8 +5,8 @@
 // with the alignment bit), each little-endian, the first received bit in the
 // word's most significant bit: a word's bytes are taken last to first, each
 // byte most significant bit first.
-//   throughput: the data is one run of such words; any intra-packet header
-//               flag is ignored, as in irig106lib.
+//   throughput: the data is one run of such words; an intra-packet header
+//               flag is ignored, since the data has no frame boundaries.
 //   packed:     minor frames packed bit after bit, each padded at its end to
 //               the next word; the padding is dropped when the frame length
 //               is known.
