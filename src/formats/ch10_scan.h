@@ -1,0 +1,55 @@
+#pragma once
+// First pass over a Chapter 10 file: every packet's headers and checksums
+// checked, the channels and their data types noted, the first TMATS record
+// parsed. Only headers and a few bytes per packet are kept, so memory does
+// not depend on the file's length.
+#include "formats/bit_reader.h"
+#include "formats/ch10_packet.h"
+#include "formats/ch10_tmats.h"
+#include "formats/chunk_stream.h"
+
+#include <array>
+#include <map>
+#include <memory>
+
+namespace morvelan {
+
+struct Ch10Channel {
+    bool pcm = false;             // carries PCM Format 1 packets
+    std::uint8_t firstType = 0;   // data type of its first packet
+};
+
+class Ch10Scan {
+public:
+    enum class Step { More, Done, Refused, Failed };
+
+    explicit Ch10Scan(std::unique_ptr<ByteSource> source);
+
+    // Reads on until about `budget` bytes were consumed or the file ends.
+    Step step(std::uint64_t budget);
+
+    const FormatProblem& problem() const { return problem_; }
+    const std::map<std::uint16_t, Ch10Channel>& channels() const { return channels_; }
+    const TmatsParser& tmats() const { return tmats_; }
+
+private:
+    Step startPacket();
+    void takeBody(std::span<const std::uint8_t> bytes);
+    Step endPacket();
+    Step refuse(FormatProblem::Kind kind, std::uint32_t value);
+    Step fail();
+
+    ChunkStream stream_;
+    FormatProblem problem_;
+    Ch10Header header_;
+    Ch10DataChecksum checksum_{0};
+    std::array<std::uint8_t, 4> channelWord_{}, storedChecksum_{};
+    std::uint64_t bodyIndex_ = 0;
+    std::uint64_t packets_ = 0;
+    bool inBody_ = false;
+    bool tmatsPacket_ = false, tmatsSeen_ = false;
+    std::map<std::uint16_t, Ch10Channel> channels_;
+    TmatsParser tmats_;
+};
+
+} // namespace morvelan
