@@ -2,6 +2,7 @@
 #include "platform/cp932.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"
+#include "files/run_messages.h"
 #include "support/counting_toolkit.h"
 
 #include <cstdlib>
@@ -13,12 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     testing::CountingToolkit toolkit;
+    ToolkitRunEvents events(toolkit);
 
-    const std::int32_t v = hexconv(toolkit, text);
+    const std::int32_t v = hexconv(events, text);
     if (!((v >= 0 && v <= 15 && toolkit.messages == 0) || (v == kBadHexDigit && toolkit.messages == 1))) std::abort();
 
     toolkit.messages = 0;
-    const std::string hex = HexConvert(toolkit, text);
+    const std::string hex = HexConvert(events, text);
     const std::size_t n = countCharacters(text);
     if (hex.size() > 16 || hex.size() > n / 4) std::abort();
     for (const char c : hex)

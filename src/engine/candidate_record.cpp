@@ -1,26 +1,13 @@
 #include "engine/candidate_record.h"
 
-#include "common/toolkit.h"
 #include "engine/bit_buffer.h"
 #include "engine/hex_convert.h"
 #include "engine/parameters.h"
+#include "engine/run_events.h"
 
 #include <algorithm>
 
 namespace morvelan {
-namespace {
-
-// Swallows the conversion's messages: the run has shown them already.
-class SilentToolkit : public Toolkit {
-public:
-    Answer showMessage(std::string_view, std::string_view, Buttons) override { return Answer::Ok; }
-    void yield() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
-};
-
-} // namespace
-
 ReportedCandidate expandCandidate(const BitBuffer& bits, const AnalysisParameters& params, const CandidateRecord& record)
 {
     ReportedCandidate c;
@@ -31,7 +18,7 @@ ReportedCandidate expandCandidate(const BitBuffer& bits, const AnalysisParameter
     const std::int64_t from = std::max<std::int64_t>(first, 0);
     const std::int64_t to = std::min<std::int64_t>(first + params.SYNC_BIT_SIZE - 1, kBitBufferLast);
     for (std::int64_t p = from; p <= to; ++p) c.pattern += static_cast<char>('0' + bits.get(p));
-    SilentToolkit silent;
+    SilentRunEvents silent; // the run has reported the conversion's failures already
     c.hex = HexConvert(silent, c.pattern);
     return c;
 }

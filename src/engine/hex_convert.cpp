@@ -1,23 +1,23 @@
 #include "engine/hex_convert.h"
 
-#include "common/toolkit.h"
 #include "common/utf8.h"
+#include "engine/run_events.h"
 
 #include <string>
 
 namespace morvelan {
 
-std::int32_t hexconv(Toolkit& toolkit, std::string_view c)
+std::int32_t hexconv(RunEvents& events, std::string_view c)
 {
     if (c.size() == 1) {
         const int v = hexDigitValue(c.front());
         if (v >= 0) return v;
     }
-    showError(toolkit, "Error in hexconv(" + std::string(c) + ")");
+    events.conversionFailed(Conversion::HexDigit, c);
     return kBadHexDigit;
 }
 
-std::string HexConvert2(Toolkit& toolkit, std::string_view group)
+std::string HexConvert2(RunEvents& events, std::string_view group)
 {
     if (group.size() == 4) {
         int v = 0;
@@ -31,20 +31,20 @@ std::string HexConvert2(Toolkit& toolkit, std::string_view group)
         }
         if (ok) return std::string(1, "0123456789ABCDEF"[v]);
     }
-    showError(toolkit, "HexConvert2 Error(" + std::string(group) + ")");
+    events.conversionFailed(Conversion::NibbleGroup, group);
     return {};
 }
 
-std::string HexConvert(Toolkit& toolkit, std::string_view bits)
+std::string HexConvert(RunEvents& events, std::string_view bits)
 {
     const std::size_t n = countCharacters(bits);
     if (n < 3 || n > 64) {
-        showError(toolkit, "Error in HexConvert(" + std::string(bits) + ")");
+        events.conversionFailed(Conversion::BitString, bits);
         return {};
     }
     std::string result;
     for (std::size_t k = 1; k <= 16; ++k) {
-        result += HexConvert2(toolkit, substrCharacters(bits, 4 * k - 4, 4));
+        result += HexConvert2(events, substrCharacters(bits, 4 * k - 4, 4));
         if (n <= 4 * k) break;
     }
     return result;

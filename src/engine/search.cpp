@@ -1,10 +1,10 @@
 #include "engine/search.h"
 
-#include "common/toolkit.h"
 #include "common/utf8.h"
 #include "engine/candidate_sink.h"
 #include "engine/hex_convert.h"
 #include "engine/parameters.h"
+#include "engine/run_events.h"
 #include "engine/run_view.h"
 #include "engine/run_state.h"
 
@@ -201,52 +201,43 @@ private:
     Clock::time_point next_ = Clock::now() + kYieldPeriod;
 };
 
-// The toolkit as the conversion sees it: the rows reported so far reach the
-// Result file and the window before any message box shows.
-class FlushingToolkit : public ForwardingToolkit {
+// The events as the conversion reports them: the rows reported so far
+// reach the Result file and the window before any message shows.
+class FlushingEvents : public RunEvents {
 public:
-    FlushingToolkit(Toolkit& toolkit, CandidateSink& sink) : ForwardingToolkit(toolkit), sink_(sink) {}
+    FlushingEvents(RunEvents& events, CandidateSink& sink) : events_(events), sink_(sink) {}
     bool failed = false;
-    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
+    void conversionFailed(Conversion conversion, std::string_view text, std::int64_t times) override
     {
-        if (failed || !sink_.flush()) {
-            failed = true;
-            return Answer::Ok;
-        }
-        return ForwardingToolkit::showMessage(text, caption, buttons);
-    }
-    // Nothing is reported between the boxes of a run: one flush serves all.
-    void showErrorRepeated(std::string_view text, std::int64_t count) override
-    {
-        if (count <= 0) return;
+        // Nothing is reported between the messages of a run: one flush serves all.
+        if (times <= 0) return;
         if (failed || !sink_.flush()) {
             failed = true;
             return;
         }
-        inner().showErrorRepeated(text, count);
+        events_.conversionFailed(conversion, text, times);
     }
+    bool confirmAbort() override { return events_.confirmAbort(); }
+    void yield() override { events_.yield(); }
 
 private:
+    RunEvents& events_;
     CandidateSink& sink_;
 };
 
-// Keeps the boxes a conversion shows, to show them again for equal patterns.
-class RecordingToolkit : public Toolkit {
+// Keeps the failures a conversion reports, to report them again for equal
+// patterns.
+class RecordingEvents : public SilentRunEvents {
 public:
-    struct Box {
+    struct Failure {
+        Conversion conversion;
         std::string text;
-        std::string caption;
-        Buttons buttons;
     };
-    std::vector<Box> boxes;
-    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
+    std::vector<Failure> failures;
+    void conversionFailed(Conversion conversion, std::string_view text, std::int64_t times) override
     {
-        boxes.push_back({std::string(text), std::string(caption), buttons});
-        return Answer::Ok;
+        for (std::int64_t i = 0; i < times; ++i) failures.push_back({conversion, std::string(text)});
     }
-    void yield() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
 };
 
 // Worker threads for a search: none when asked for one thread, and none for
@@ -267,9 +258,9 @@ int workerCount(int threads, const AnalysisParameters& p)
 
 class Search {
 public:
-    Search(RunState& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view, CandidateSink& sink,
+    Search(RunState& session, const AnalysisParameters& params, RunEvents& events, RunView& view, CandidateSink& sink,
            const SearchSettings& settings)
-        : session_(session), p_(params), toolkit_(toolkit), view_(view), sink_(sink), conversionKit_(toolkit, sink),
+        : session_(session), p_(params), events_(events), view_(view), sink_(sink), conversionEvents_(events, sink),
           plan_(session.bits, params, session.options.skipExclusions, settings.kernel),
           workers_(workerCount(settings.threads, params))
     {
@@ -334,7 +325,7 @@ private:
             showPosition();
             return true;
         }
-        if (toolkit_.showMessage(kMsgAbortQuestion, kConfirmCaption, Buttons::OkCancel) == Answer::Ok) return true;
+        if (events_.confirmAbort()) return true;
         session_.abortFlag = false;
         return false;
     }
@@ -358,7 +349,7 @@ private:
             return false;
         }
         showPosition();
-        toolkit_.yield();
+        events_.yield();
         return !abortConfirmed();
     }
 
@@ -402,16 +393,16 @@ private:
     // none reported: the same boxes, that many times over.
     bool convertRepeatedly(std::int64_t count)
     {
-        RecordingToolkit recorder;
+        RecordingEvents recorder;
         hex_ = HexConvert(recorder, pattern_);
-        const std::vector<RecordingToolkit::Box>& boxes = recorder.boxes;
-        if (boxes.size() == 1 && boxes.front().caption.empty() && boxes.front().buttons == Buttons::Ok) {
-            conversionKit_.showErrorRepeated(boxes.front().text, count);
+        const std::vector<RecordingEvents::Failure>& failures = recorder.failures;
+        if (failures.size() == 1) {
+            conversionEvents_.conversionFailed(failures.front().conversion, failures.front().text, count);
         } else {
-            for (std::int64_t i = 0; i < count && !conversionKit_.failed; ++i)
-                for (const RecordingToolkit::Box& b : boxes) conversionKit_.showMessage(b.text, b.caption, b.buttons);
+            for (std::int64_t i = 0; i < count && !conversionEvents_.failed; ++i)
+                for (const RecordingEvents::Failure& f : failures) conversionEvents_.conversionFailed(f.conversion, f.text, 1);
         }
-        if (!conversionKit_.failed) return true;
+        if (!conversionEvents_.failed) return true;
         showPosition();
         return false;
     }
@@ -421,8 +412,8 @@ private:
         buildReferenceText(std::int64_t{p_.IGNORE_START_BITS} + 1 + e.index);
         if (e.repeat > 1) return convertRepeatedly(e.repeat);
         if (e.needsConversion) {
-            hex_ = HexConvert(conversionKit_, pattern_);
-            if (conversionKit_.failed) {
+            hex_ = HexConvert(conversionEvents_, pattern_);
+            if (conversionEvents_.failed) {
                 showPosition();
                 return false;
             }
@@ -439,10 +430,10 @@ private:
 
     RunState& session_;
     const AnalysisParameters& p_;
-    Toolkit& toolkit_;
+    RunEvents& events_;
     RunView& view_;
     CandidateSink& sink_;
-    FlushingToolkit conversionKit_;
+    FlushingEvents conversionEvents_;
     SearchPlan plan_;
     int workers_;
     Pacer pacer_;
@@ -454,10 +445,10 @@ private:
 
 } // namespace
 
-bool SearchSync(RunState& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+bool SearchSync(RunState& session, const AnalysisParameters& params, RunEvents& events, RunView& view,
                 CandidateSink& sink, const SearchSettings& settings)
 {
-    Search search(session, params, toolkit, view, sink, settings);
+    Search search(session, params, events, view, sink, settings);
     return search.run();
 }
 

@@ -12,10 +12,9 @@ namespace morvelan {
 class CandidateSink;
 class RunView;
 class RunState;
-class Toolkit;
+class RunEvents;
 struct AnalysisParameters;
 
-inline constexpr std::string_view kMsgAbortQuestion = "中止してよろしいですか？";
 // Only this many leading character positions decide a match.
 inline constexpr int kMatchPositions = SearchPlan::kMatchPositions;
 
@@ -33,10 +32,10 @@ struct SearchSettings {
 
 // Examines every candidate with `params` (the copy taken when the run
 // started) and hands each reported one to `sink`, in order of interval and
-// index. Yields to the window about every 20 ms and asks the abort question
-// when the Abort flag is set. False when the user confirmed an abort or the
-// sink failed.
-bool SearchSync(RunState& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
+// index. Yields to the window about every 20 ms and has an abort confirmed
+// when the Abort flag is set. False when an abort was confirmed or the sink
+// failed.
+bool SearchSync(RunState& session, const AnalysisParameters& params, RunEvents& events, RunView& view,
                 CandidateSink& sink, const SearchSettings& settings = {});
 
 } // namespace morvelan

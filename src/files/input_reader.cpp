@@ -4,8 +4,10 @@
 #include "common/toolkit.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"
+#include "engine/run_events.h"
 #include "files/session.h"
 #include "files/file_messages.h"
+#include "files/run_messages.h"
 
 #include <chrono>
 #include <filesystem>
@@ -55,7 +57,7 @@ bool packWholeLine(Session& session, std::string_view text, std::int64_t& p)
 
 } // namespace
 
-bool ReadInputFile(Session& session, Toolkit& toolkit)
+bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
 {
     InputFile& input = session.files.input;
     std::string line;
@@ -85,7 +87,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
                 // button works while a long input (or a long run of comment
                 // lines) is read.
                 if (std::chrono::steady_clock::now() >= nextYield) {
-                    toolkit.yield();
+                    events.yield();
                     nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
                     if (session.abortFlag) return false;
                 }
@@ -108,10 +110,10 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
             const std::size_t n = utf8SequenceLength(text, offset);
             const std::string_view ch(text.data() + offset, n);
             const int fast = n == 1 ? hexDigitValue(ch.front()) : -1;
-            v = fast >= 0 ? fast : hexconv(toolkit, ch);
+            v = fast >= 0 ? fast : hexconv(events, ch);
             offset += n;
         } else {
-            v = hexconv(toolkit, ""); // a missing position is a bad digit
+            v = hexconv(events, ""); // a missing position is a bad digit
         }
         session.bits.setDigit(p, static_cast<std::uint32_t>(v));
         p += 4;
@@ -119,6 +121,12 @@ bool ReadInputFile(Session& session, Toolkit& toolkit)
         ++column;
     }
     return true;
+}
+
+bool ReadInputFile(Session& session, Toolkit& toolkit)
+{
+    ToolkitRunEvents events(toolkit);
+    return ReadInputFile(session, toolkit, events);
 }
 
 } // namespace morvelan

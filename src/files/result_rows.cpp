@@ -1,6 +1,7 @@
 #include "files/result_rows.h"
 
 #include "common/toolkit.h"
+#include "files/run_messages.h"
 #include "engine/row_text.h"
 #include "engine/run_view.h"
 #include "files/session.h"
@@ -63,11 +64,18 @@ bool ResultRowWriter::flush()
     return true;
 }
 
+bool SearchIntoResultFile(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunEvents& events,
+                          RunView& view, const SearchSettings& settings)
+{
+    ResultRowWriter rows(session, toolkit, view);
+    return SearchSync(session, params, events, view, rows, settings);
+}
+
 bool SearchIntoResultFile(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
                           const SearchSettings& settings)
 {
-    ResultRowWriter rows(session, toolkit, view);
-    return SearchSync(session, params, toolkit, view, rows, settings);
+    ToolkitRunEvents events(toolkit);
+    return SearchIntoResultFile(session, params, toolkit, events, view, settings);
 }
 
 } // namespace morvelan

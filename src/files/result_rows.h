@@ -19,6 +19,7 @@
 
 namespace morvelan {
 
+class RunEvents;
 class RunView;
 class Session;
 class Toolkit;
@@ -47,7 +48,11 @@ private:
     std::int32_t pending_ = 0;
 };
 
-// The search with its rows written to the open Result file (file 2).
+// The search with its rows written to the open Result file (file 2); a row
+// that cannot be written is reported through `toolkit`, the search's events
+// go to `events` (or, without them, to `toolkit` as its boxes).
+bool SearchIntoResultFile(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunEvents& events,
+                          RunView& view, const SearchSettings& settings = {});
 bool SearchIntoResultFile(Session& session, const AnalysisParameters& params, Toolkit& toolkit, RunView& view,
                           const SearchSettings& settings = {});
 

@@ -10,11 +10,18 @@
 #include "files/input_reader.h"
 #include "files/result_file.h"
 #include "files/result_rows.h"
+#include "files/run_messages.h"
 
 
 namespace morvelan {
 
 bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const SearchSettings& search)
+{
+    ToolkitRunEvents events(toolkit);
+    return RunAnalysis(session, toolkit, events, view, search);
+}
+
+bool RunAnalysis(Session& session, Toolkit& toolkit, RunEvents& events, RunView& view, const SearchSettings& search)
 {
     view.clearResults();
     const AnalysisParameters params = session.params;
@@ -37,8 +44,8 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const Search
         return false;
     }
     if (!OpenRunFiles(session, params, toolkit)) return false;
-    if (!ReadInputFile(session, toolkit)) return false;
-    if (!SearchIntoResultFile(session, params, toolkit, view, search)) return false;
+    if (!ReadInputFile(session, toolkit, events)) return false;
+    if (!SearchIntoResultFile(session, params, toolkit, events, view, search)) return false;
 
     if (!session.files.closeBoth()) {
         showError(toolkit, messageCannotWriteResult(session.resultPath));

@@ -13,6 +13,7 @@ inline constexpr std::string_view kMsgRunInterrupted = "処理を中断しまし
 inline constexpr std::string_view kMsgCannotOpenInputFile = "入力ファイルを開けません。";
 
 class Session;
+class RunEvents;
 class Toolkit;
 
 // Open the run files, read the input, search, close both files and remove
@@ -20,6 +21,10 @@ class Toolkit;
 // its own message. Parameters are copied at the start: edits made while the
 // run goes on apply to the next run.
 // `search` chooses the threads and the comparison kind (default: every core).
+// The engine's events go to `toolkit` as its boxes.
 bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const SearchSettings& search = {});
+// The engine's events go to `events` (the window holds back repeated ones).
+bool RunAnalysis(Session& session, Toolkit& toolkit, RunEvents& events, RunView& view,
+                 const SearchSettings& search = {});
 
 } // namespace morvelan

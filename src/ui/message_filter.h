@@ -1,30 +1,34 @@
 #pragma once
-// Shows each distinct conversion message ("Error in hexconv(" and the like)
-// once per run. A broken input can raise one such message per digit or per
-// candidate, tens of thousands of modal boxes in a row; after the first the
-// user has learnt what there is to learn. Every other message, and every
-// question, passes through unchanged. Make one per run.
+// Shows each distinct conversion failure once per run. A broken input can
+// raise one per digit or per candidate, tens of thousands of modal boxes in
+// a row; after the first the user has learnt what there is to learn. The
+// abort question and yields pass through unchanged. Make one per run.
 #include "common/toolkit.h"
+#include "engine/run_events.h"
 
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace morvelan {
 
-class OncePerRunConversionMessages : public ForwardingToolkit {
+class OncePerRunConversionMessages : public RunEvents {
 public:
-    explicit OncePerRunConversionMessages(Toolkit& inner) : ForwardingToolkit(inner) {}
+    explicit OncePerRunConversionMessages(RunEvents& inner) : inner_(inner) {}
 
-    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override;
-    // A run of one conversion message shows at most its first box.
-    void showErrorRepeated(std::string_view text, std::int64_t count) override;
+    // The first failure of each conversion and text goes on; the rest, and
+    // the rest of a run of one, are counted.
+    void conversionFailed(Conversion conversion, std::string_view text, std::int64_t times = 1) override;
+    bool confirmAbort() override { return inner_.confirmAbort(); }
+    void yield() override { inner_.yield(); }
 
     // How many conversion messages were held back.
     std::int64_t heldBack() const { return heldBack_; }
 
 private:
-    std::set<std::string, std::less<>> shown_;
+    RunEvents& inner_;
+    std::set<std::pair<Conversion, std::string>, std::less<>> shown_;
     std::int64_t heldBack_ = 0;
 };
 
@@ -50,8 +54,5 @@ public:
 private:
     const bool& ending_;
 };
-
-// True for the texts the three conversions show.
-bool isConversionMessage(std::string_view text);
 
 } // namespace morvelan

@@ -6,6 +6,7 @@
 #include "files/session.h"
 #include "files/run_analysis.h"
 #include "ui/qt_text.h"
+#include "files/run_messages.h"
 #include "ui/message_filter.h"
 #include "ui/result_list.h"
 #include "ui/window_messages.h"
@@ -48,9 +49,10 @@ void MainWindow::runCommand()
 
     running_ = true;
     runParams_ = session_.params; // the copy the run takes at its start
-    OncePerRunConversionMessages onceToolkit(toolkit_); // a fresh one per run
-    UnattendedOnceEnding runToolkit(onceToolkit, ending_);
-    const bool succeeded = RunAnalysis(session_, runToolkit, *this);
+    UnattendedOnceEnding runToolkit(toolkit_, ending_);
+    ToolkitRunEvents boxes(runToolkit);
+    OncePerRunConversionMessages events(boxes); // a fresh one per run
+    const bool succeeded = RunAnalysis(session_, runToolkit, events, *this);
     running_ = false;
     ui_->txtResult->setLineCount(runResults_.size());
 

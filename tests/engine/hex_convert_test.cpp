@@ -1,6 +1,7 @@
 // The three conversions as one table: argument, result, and the messages the
 // call shows (each an OK box under the application title).
 #include "engine/hex_convert.h"
+#include "files/run_messages.h"
 
 #include "support/scripted_toolkit.h"
 
@@ -72,11 +73,12 @@ TEST(Conversions, GiveTheirResultAndShowTheirMessages)
 {
     for (const ConversionCase& c : kCases) {
         ScriptedToolkit tk;
+        ToolkitRunEvents events(tk);
         std::string result;
         switch (c.fn) {
-        case Fn::hexconv: result = std::to_string(hexconv(tk, c.argument)); break;
-        case Fn::HexConvert2: result = HexConvert2(tk, c.argument); break;
-        case Fn::HexConvert: result = HexConvert(tk, c.argument); break;
+        case Fn::hexconv: result = std::to_string(hexconv(events, c.argument)); break;
+        case Fn::HexConvert2: result = HexConvert2(events, c.argument); break;
+        case Fn::HexConvert: result = HexConvert(events, c.argument); break;
         }
         std::vector<RecordedMessage> expected;
         for (const std::string& m : c.messages) expected.push_back({m, "", Buttons::Ok});

@@ -1,6 +1,7 @@
 #include "reference_search.h"
 
 #include "engine/hex_convert.h"
+#include "files/run_messages.h"
 
 #include <cstddef>
 
@@ -145,7 +146,8 @@ ReferenceResult ReferenceSearchSync(const BitBuffer& bits, const AnalysisParamet
                 if (ReferencePatternsMatch(reference, pattern, params.ALLOW_ERR_BITS)) ++matches;
             }
 
-            const std::string hex = HexConvert(toolkit, reference);
+            ToolkitRunEvents events(toolkit);
+            const std::string hex = HexConvert(events, reference);
 
             if (matches >= 1 && std::int64_t{matches} >= std::int64_t{params.THRESHOLD} - 1) {
                 const std::int64_t count = std::int64_t{matches} + 1;

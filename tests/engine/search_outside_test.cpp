@@ -6,6 +6,7 @@
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "files/parameter_table.h"
+#include "files/run_messages.h"
 #include "files/result_rows.h"
 #include "files/session.h"
 #include "support/scripted_toolkit.h"
@@ -81,7 +82,8 @@ private:
 std::vector<MessageRun> zeroPatternMessages(const std::vector<int>& lengths)
 {
     ScriptedToolkit kit;
-    for (const int n : lengths) HexConvert(kit, std::string(static_cast<std::size_t>(n), '0'));
+    ToolkitRunEvents events(kit);
+    for (const int n : lengths) HexConvert(events, std::string(static_cast<std::size_t>(n), '0'));
     std::vector<MessageRun> runs;
     for (const std::string& text : kit.texts()) runs.push_back({text, 1});
     return runs;

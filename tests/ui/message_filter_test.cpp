@@ -1,8 +1,8 @@
 // The window's message filters on runs of one repeated error: a search can
 // raise "Error in HexConvert()" two thousand million times in a row, and the
-// window must show the first box at most, count the rest, and keep every
-// other message and every question as single boxes.
+// window must show the first box at most and count the rest.
 #include "support/scripted_toolkit.h"
+#include "files/run_messages.h"
 #include "ui/message_filter.h"
 
 #include <gtest/gtest.h>
@@ -16,82 +16,72 @@
 namespace morvelan::testing {
 namespace {
 
-struct Shown {
+// Records the failures that reach it.
+class RecordingEvents : public SilentRunEvents {
+public:
+    std::vector<std::pair<std::string, std::int64_t>> failures;
+    void conversionFailed(Conversion conversion, std::string_view text, std::int64_t times) override
+    {
+        failures.emplace_back(conversionMessage(conversion, text), times);
+    }
+};
+
+struct Failure {
+    Conversion conversion;
     const char* text;
-    std::int64_t count;
+    std::int64_t times;
 };
 
 struct RepeatCase {
     const char* name;
-    std::vector<Shown> repeats;         // showErrorRepeated calls, in order
-    std::vector<std::string> boxes;     // the boxes the user sees
+    std::vector<Failure> failures;
+    std::vector<std::string> shown; // each passed on once
     std::int64_t heldBack;
-    std::int64_t looked; // boxes the filter looks at one by one
-};
-
-// A run taken box by box would take hours: past this many boxes the test
-// stops with a failure instead.
-constexpr std::int64_t kBoxLimit = 1000;
-
-// Counts the boxes the filter itself looks at: a run must not cost one each.
-class CountingOnce : public OncePerRunConversionMessages {
-public:
-    using OncePerRunConversionMessages::OncePerRunConversionMessages;
-    std::int64_t looked = 0;
-    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
-    {
-        if (++looked > kBoxLimit) throw std::runtime_error("a run was taken box by box");
-        return OncePerRunConversionMessages::showMessage(text, caption, buttons);
-    }
-};
-
-// Records each call it gets, a repeated error as one.
-class RepeatRecorder : public ScriptedToolkit {
-public:
-    std::vector<std::pair<std::string, std::int64_t>> repeats;
-    Answer showMessage(std::string_view text, std::string_view caption, Buttons buttons) override
-    {
-        if (static_cast<std::int64_t>(messages.size()) >= kBoxLimit) throw std::runtime_error("a run was taken box by box");
-        return ScriptedToolkit::showMessage(text, caption, buttons);
-    }
-    void showErrorRepeated(std::string_view text, std::int64_t count) override
-    {
-        repeats.emplace_back(std::string(text), count);
-    }
 };
 
 class OncePerRunRepeats : public ::testing::TestWithParam<RepeatCase> {};
 
-TEST_P(OncePerRunRepeats, ShowTheFirstBoxAndCountTheRest)
+TEST_P(OncePerRunRepeats, ShowTheFirstAndCountTheRest)
 {
-    ScriptedToolkit screen;
-    CountingOnce once(screen);
-    for (const Shown& s : GetParam().repeats) once.showErrorRepeated(s.text, s.count);
-    EXPECT_EQ(screen.texts(), GetParam().boxes);
-    EXPECT_EQ(once.heldBack(), GetParam().heldBack);
-    EXPECT_EQ(once.looked, GetParam().looked);
-    for (const RecordedMessage& m : screen.messages) {
-        EXPECT_EQ(m.caption, "");
-        EXPECT_EQ(m.buttons, Buttons::Ok);
+    RecordingEvents screen;
+    OncePerRunConversionMessages once(screen);
+    for (const Failure& f : GetParam().failures) once.conversionFailed(f.conversion, f.text, f.times);
+    std::vector<std::string> shown;
+    for (const auto& [text, times] : screen.failures) {
+        EXPECT_EQ(times, 1) << text;
+        shown.push_back(text);
     }
+    EXPECT_EQ(shown, GetParam().shown);
+    EXPECT_EQ(once.heldBack(), GetParam().heldBack);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OncePerRunRepeats,
     ::testing::Values(
         // The messages of 648 intervals near 2^31: more than 32 bits count.
-        RepeatCase{"OneLongRun", {{"Error in HexConvert()", 1'391'371'301'348}}, {"Error in HexConvert()"},
-                   1'391'371'301'347, 1},
+        RepeatCase{"OneLongRun", {{Conversion::BitString, "", 1'391'371'301'348}}, {"Error in HexConvert()"},
+                   1'391'371'301'347},
         RepeatCase{"RunsOfTheSameTextAcrossIntervals",
-                   {{"Error in HexConvert()", 3}, {"HexConvert2 Error(000)", 1}, {"Error in HexConvert()", 4}},
+                   {{Conversion::BitString, "", 3}, {Conversion::NibbleGroup, "000", 1}, {Conversion::BitString, "", 4}},
                    {"Error in HexConvert()", "HexConvert2 Error(000)"},
-                   6,
-                   3},
-        RepeatCase{"EmptyRunShowsNothing", {{"Error in HexConvert()", 0}}, {}, 0, 0},
-        // Not a conversion message: every box is shown.
-        RepeatCase{"OtherMessagesEachShown", {{"ディスクがいっぱいです。", 3}},
-                   {"ディスクがいっぱいです。", "ディスクがいっぱいです。", "ディスクがいっぱいです。"}, 0, 3}),
+                   6},
+        // One text, two conversions: each is its own message.
+        RepeatCase{"SameTextOfTwoConversions",
+                   {{Conversion::HexDigit, "x", 2}, {Conversion::BitString, "x", 1}},
+                   {"Error in hexconv(x)", "Error in HexConvert(x)"},
+                   1},
+        RepeatCase{"EmptyRunShowsNothing", {{Conversion::BitString, "", 0}}, {}, 0}),
     [](const ::testing::TestParamInfo<RepeatCase>& info) { return std::string(info.param.name); });
+
+// Records each call it gets, a repeated error as one.
+class RepeatRecorder : public ScriptedToolkit {
+public:
+    std::vector<std::pair<std::string, std::int64_t>> repeats;
+    void showErrorRepeated(std::string_view text, std::int64_t count) override
+    {
+        repeats.emplace_back(std::string(text), count);
+    }
+};
 
 TEST(UnattendedOnceEndingRepeats, PassOnWholeUntilTheProgramEnds)
 {
