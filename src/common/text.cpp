@@ -50,7 +50,12 @@ std::optional<std::int32_t> NullToNumber(OptionalText value)
     if (!value) return 0;
     const std::optional<double> number = ParseDecimal(*value);
     if (!number) return std::nullopt;
-    const double rounded = std::nearbyint(*number); // default rounding: half to even
+    return roundToInt32(*number);
+}
+
+std::optional<std::int32_t> roundToInt32(double value)
+{
+    const double rounded = std::nearbyint(value); // the default rounding: half to even
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return std::nullopt;
     return static_cast<std::int32_t>(rounded);
 }

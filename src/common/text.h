@@ -28,4 +28,8 @@ std::string PadLeft(int width, std::string_view fill, std::int64_t value);
 // True only when a regular file exists at the trimmed path with size > 0.
 bool FileHasData(OptionalText path);
 
+// Rounds half to even (the default rounding mode) into 32 bits; nullopt
+// when the result does not fit.
+std::optional<std::int32_t> roundToInt32(double value);
+
 } // namespace morvelan

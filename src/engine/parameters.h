@@ -29,6 +29,13 @@ struct AnalysisParameters {
     bool operator==(const AnalysisParameters&) const = default;
 };
 
+// The Bit buffer cell where frame 1 of the candidate at `index` starts: the
+// search's index 0 is the first cell after the ignored bits.
+inline std::int64_t firstCellOf(const AnalysisParameters& params, std::int64_t index)
+{
+    return std::int64_t{params.IGNORE_START_BITS} + 1 + index;
+}
+
 // A sync width the search's conversion to hex can take: 4 to 64 bits, whole
 // hex digits.
 bool isValidSyncBitSize(std::int64_t value);

@@ -11,9 +11,9 @@ namespace morvelan {
 
 // The three option check boxes; only their checked state counts.
 struct RunOptions {
-    bool skipHeaderCheck = false; // chk入力ファイルのヘッダチェックをしない
-    bool skipExclusions = false;  // chk除外パターンを一時的に使用しない
-    bool lfInput = false;         // chkUNIX系LFファイルを対象とする
+    bool skipHeaderCheck = false; // the window's "no header check" box
+    bool skipExclusions = false;  // the "exclusion patterns off for now" box
+    bool lfInput = false;         // the "LF line ends" box
 };
 
 class RunState {

@@ -1,5 +1,6 @@
 #include "engine/search.h"
 
+#include "common/pacer.h"
 #include "common/utf8.h"
 #include "engine/candidate_sink.h"
 #include "engine/hex_convert.h"
@@ -187,18 +188,6 @@ private:
     bool exhausted_ = false;
     bool stop_ = false;
     std::vector<std::thread> threads_;
-};
-
-// Says when the window is due a turn: every 20 ms.
-class Pacer {
-public:
-    bool due() const { return Clock::now() >= next_; }
-    Clock::time_point next() const { return next_; }
-    void restart() { next_ = Clock::now() + kYieldPeriod; }
-
-private:
-    static constexpr auto kYieldPeriod = std::chrono::milliseconds(20);
-    Clock::time_point next_ = Clock::now() + kYieldPeriod;
 };
 
 // The events as the conversion reports them: the rows reported so far
@@ -409,7 +398,7 @@ private:
 
     bool consume(std::int64_t interval, const CandidateEntry& e)
     {
-        buildReferenceText(std::int64_t{p_.IGNORE_START_BITS} + 1 + e.index);
+        buildReferenceText(firstCellOf(p_, e.index));
         if (e.repeat > 1) return convertRepeatedly(e.repeat);
         if (e.needsConversion) {
             hex_ = HexConvert(conversionEvents_, pattern_);

@@ -330,7 +330,7 @@ SearchKernel resolveKernel(SearchKernel kernel)
 
 SearchPlan::SearchPlan(const BitBuffer& bits, const AnalysisParameters& params, bool skipExclusions,
                        SearchKernel kernel)
-    : words_(bits.words().data()), first_(std::int64_t{params.IGNORE_START_BITS} + 1), frames_(params.FRAME_ROUNDS),
+    : words_(bits.words().data()), first_(firstCellOf(params, 0)), frames_(params.FRAME_ROUNDS),
       allowed_(params.ALLOW_ERR_BITS), syncBits_(params.SYNC_BIT_SIZE),
       width_(std::clamp(params.SYNC_BIT_SIZE, 0, kMatchPositions)),
       needed_(std::max<std::int64_t>(1, std::int64_t{params.THRESHOLD} - 1)),

@@ -1,6 +1,7 @@
 #include "files/input_reader.h"
 
 #include "platform/cp932.h"
+#include "common/pacer.h"
 #include "common/toolkit.h"
 #include "common/utf8.h"
 #include "engine/hex_convert.h"
@@ -9,7 +10,6 @@
 #include "files/file_messages.h"
 #include "files/run_messages.h"
 
-#include <chrono>
 #include <filesystem>
 
 namespace morvelan {
@@ -28,7 +28,6 @@ bool failedToRead(Session& session, Toolkit& toolkit)
     return false;
 }
 
-constexpr auto kReaderYieldPeriod = std::chrono::milliseconds(20);
 
 bool isPlainAscii(std::string_view bytes)
 {
@@ -78,7 +77,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
     std::string text;        // the current data line, decoded
     std::size_t offset = 0;  // byte offset of character c in `text`
     std::size_t column = kDigitsPerLine + 1;
-    auto nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
+    Pacer pacer;
     while (p <= MAX_INPUT_BITS) {
         if (session.abortFlag) return false;
         if (column > kDigitsPerLine) {
@@ -86,9 +85,9 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
                 // The window gets a turn about every 20 ms, so its Abort
                 // button works while a long input (or a long run of comment
                 // lines) is read.
-                if (std::chrono::steady_clock::now() >= nextYield) {
+                if (pacer.due()) {
                     events.yield();
-                    nextYield = std::chrono::steady_clock::now() + kReaderYieldPeriod;
+                    pacer.restart();
                     if (session.abortFlag) return false;
                 }
                 input.readLine(line);

@@ -1,17 +1,11 @@
 #include "files/lf_copy.h"
 
+#include "common/pacer.h"
 #include "common/toolkit.h"
 #include "files/file_messages.h"
 
-#include <chrono>
 
 namespace morvelan {
-namespace {
-
-constexpr auto kYieldEvery = std::chrono::milliseconds(20);
-
-} // namespace
-
 std::string LfCopy::pattern()
 {
     return std::string(kLfCopyStem) + "XXXXXX.TMP";
@@ -50,7 +44,7 @@ bool ConvertLfFile(platform::File& input, const std::string& inputPath, LfCopy& 
     bool readFailed = !input.seek(0);
     bool written = true;
     bool aborted = false;
-    auto lastYield = std::chrono::steady_clock::now();
+    Pacer pacer;
     while (!readFailed) {
         const std::ptrdiff_t n = input.read(inBuf, sizeof inBuf);
         if (n <= 0) {
@@ -67,9 +61,9 @@ bool ConvertLfFile(platform::File& input, const std::string& inputPath, LfCopy& 
             break;
         }
         // A long conversion lets the window breathe, and its Abort stop it.
-        if (std::chrono::steady_clock::now() - lastYield >= kYieldEvery) {
+        if (pacer.due()) {
             toolkit.yield();
-            lastYield = std::chrono::steady_clock::now();
+            pacer.restart();
             if (abortFlag) {
                 aborted = true;
                 break;

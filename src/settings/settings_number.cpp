@@ -1,5 +1,7 @@
 #include "settings/settings_number.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -98,9 +100,7 @@ std::optional<std::int32_t> parseDecimal(std::string_view s)
     double value = 0.0;
     const auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
     if (ec != std::errc()) return std::nullopt;
-    const double rounded = std::nearbyint(negative ? -value : value); // default rounding: half to even
-    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return std::nullopt;
-    return static_cast<std::int32_t>(rounded);
+    return roundToInt32(negative ? -value : value);
 }
 
 } // namespace

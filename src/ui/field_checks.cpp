@@ -13,13 +13,6 @@ namespace {
 constexpr double kGuideFactor = 0.86;
 constexpr double kLoweredThresholdFactor = 0.85;
 
-// Rounds half to even (the default rounding mode) into 32 bits, if it fits.
-std::optional<std::int32_t> roundedToInt32(double value)
-{
-    const double rounded = std::nearbyint(value);
-    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return std::nullopt;
-    return static_cast<std::int32_t>(rounded);
-}
 
 // END_SYNC_INTERVAL := BUF_SIZE / FRAME_ROUNDS, rounded. Without a frame
 // count, or when the quotient has no 32-bit value, the end goes back to the
@@ -27,7 +20,7 @@ std::optional<std::int32_t> roundedToInt32(double value)
 std::int32_t correctedEndSyncInterval(const AnalysisParameters& p, std::int32_t previousEnd)
 {
     if (p.FRAME_ROUNDS == 0) return previousEnd;
-    const auto quotient = roundedToInt32(static_cast<double>(p.BUF_SIZE) / static_cast<double>(p.FRAME_ROUNDS));
+    const auto quotient = roundToInt32(static_cast<double>(p.BUF_SIZE) / static_cast<double>(p.FRAME_ROUNDS));
     return quotient.value_or(previousEnd);
 }
 
@@ -100,7 +93,7 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
         out.thresholdGuide = ThresholdGuide(text);
         if (params.FRAME_ROUNDS < params.THRESHOLD) {
             // FRAME_ROUNDS x 0.85 always fits: its magnitude is below 2^31.
-            params.THRESHOLD = roundedToInt32(params.FRAME_ROUNDS * kLoweredThresholdFactor).value_or(params.THRESHOLD);
+            params.THRESHOLD = roundToInt32(params.FRAME_ROUNDS * kLoweredThresholdFactor).value_or(params.THRESHOLD);
             out.thresholdText = std::to_string(params.THRESHOLD);
         }
         out.repaint = true;
