@@ -77,30 +77,21 @@ Raster::Raster(const BitBuffer& bits, const AnalysisParameters& params, const Ra
     std::int64_t rowCount = std::clamp<std::int64_t>(compared, 1, rowsInBuffer);
     if (request.decodedBits > 0 && lastDataCell_ >= start_)
         rowCount = std::max(rowCount, (lastDataCell_ - start_) / interval_ + 1);
+    rowCount = std::min(rowCount, kMaxRasterRows);
 
     reference_ = framePatternAt(bits, start_, params.SYNC_BIT_SIZE);
+    // Frames that hold no cell of the buffer all cut the empty pattern.
+    const RowMark emptyMark = markFrame(std::string());
     rows_.reserve(static_cast<std::size_t>(rowCount));
     for (std::int64_t r = 0; r < rowCount; ++r) {
         RasterRow row;
         row.firstCell = start_ + r * interval_;
         row.compared = r < compared;
-        row.mark = r == 0 ? RowMark::Reference : markFrame(framePatternAt(bits, row.firstCell, params.SYNC_BIT_SIZE));
+        const std::string frame = r == 0 ? std::string() : framePatternAt(bits, row.firstCell, params.SYNC_BIT_SIZE);
+        row.mark = r == 0 ? RowMark::Reference : frame.empty() ? emptyMark : markFrame(frame);
         rows_.push_back(row);
     }
-
-    // The count as the search makes it, over frames 2 .. FRAME_ROUNDS + 1,
-    // whether or not they are shown; past the buffer every frame is the same
-    // empty pattern.
-    std::int64_t matches = 0;
-    for (std::int64_t k = 2; k <= compared; ++k) {
-        const std::int64_t first = start_ + (k - 1) * interval_;
-        const bool pastEnd = first > kBitBufferLast;
-        const std::size_t r = static_cast<std::size_t>(k - 1);
-        const RowMark mark = r < rows_.size() ? rows_[r].mark : markFrame(framePatternAt(bits, first, params.SYNC_BIT_SIZE));
-        if (mark == RowMark::Match) matches += pastEnd ? compared - k + 1 : 1;
-        if (pastEnd) break;
-    }
-    count_ = matches + 1;
+    count_ = countMatches(compared, emptyMark) + 1;
 
     const std::int64_t w = kRasterMarkWidth + kRasterGap + 2 * kRasterLine + interval_ * cell_;
     const std::int64_t h = 2 * kRasterLine + rowCount * cell_;
@@ -119,6 +110,35 @@ RowMark Raster::markFrame(const std::string& frame) const
         for (const std::string& exclusion : params_.EXCLUDE_PAT)
             if (PatternsMatch(exclusion, frame, params_.ALLOW_ERR_BITS)) return RowMark::Excluded;
     return PatternsMatch(reference_, frame, params_.ALLOW_ERR_BITS) ? RowMark::Match : RowMark::NoMatch;
+}
+
+// The matches among frames 2 .. compared, as the search counts them,
+// whether or not they are shown. The frames that end before cell 0 and
+// those that start past the buffer all cut the empty pattern, so each of
+// those runs is counted at once: a first bit far outside the buffer costs no
+// more than one inside it.
+std::int64_t Raster::countMatches(std::int64_t compared, RowMark emptyMark) const
+{
+    const std::int64_t syncBits = params_.SYNC_BIT_SIZE;
+    std::int64_t matches = 0;
+    std::int64_t k = 2;
+    const std::int64_t secondEnds = start_ + interval_ + syncBits - 1; // frame 2's last cell
+    if (compared >= 2 && (syncBits <= 0 || secondEnds < 0)) {
+        const std::int64_t before =
+            syncBits <= 0 ? compared - 1 : std::min(compared - 1, (interval_ - 1 - secondEnds) / interval_);
+        if (emptyMark == RowMark::Match) matches += before;
+        k += before;
+    }
+    for (; k <= compared; ++k) {
+        const std::int64_t first = start_ + (k - 1) * interval_;
+        const bool pastEnd = first > kBitBufferLast;
+        const std::size_t r = static_cast<std::size_t>(k - 1);
+        const RowMark mark =
+            r < rows_.size() ? rows_[r].mark : markFrame(framePatternAt(bits_, first, params_.SYNC_BIT_SIZE));
+        if (mark == RowMark::Match) matches += pastEnd ? compared - k + 1 : 1;
+        if (pastEnd) break;
+    }
+    return matches;
 }
 
 std::string Raster::referenceHex() const

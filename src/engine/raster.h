@@ -32,6 +32,12 @@ inline constexpr int kMinRasterCellSize = 1;
 inline constexpr int kMaxRasterCellSize = 32;
 // A whole picture above this many pixels is not made in one piece.
 inline constexpr std::int64_t kMaxRasterPixels = std::int64_t{1} << 26;
+// The most rows a raster holds: at interval 1, every row from the lowest
+// offset a request may give (two buffers before cell 1) to the buffer's end.
+// Only a first bit far outside the buffer (IGNORE_START_BITS from a settings
+// file) asks for more, up to billions of rows; the raster then holds the
+// first kMaxRasterRows of them.
+inline constexpr std::int64_t kMaxRasterRows = std::int64_t{3} * kBitBufferCells;
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -131,6 +137,7 @@ public:
 
 private:
     RowMark markFrame(const std::string& frame) const;
+    std::int64_t countMatches(std::int64_t compared, RowMark emptyMark) const;
     Rgb cellColour(std::int64_t position) const;
     void fillBitRow(std::uint8_t* line, std::int64_t row) const;
     void fillOutlineRow(std::uint8_t* line) const;

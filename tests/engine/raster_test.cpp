@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -273,6 +274,107 @@ TEST_F(RasterTest, OutOfRangeRequestsRenderNothing)
     ASSERT_TRUE(huge.valid());
     EXPECT_TRUE(huge.render().empty());
     EXPECT_EQ(huge.render(0, 0, huge.width(), 64).height, 64);
+}
+
+TEST_F(RasterTest, ExtremeFirstBitsAndIntervalsStayBounded)
+{
+    // A settings file may hold any 32-bit IGNORE_START_BITS and FRAME_ROUNDS;
+    // the rows stay within kMaxRasterRows and the count follows the search's
+    // rules (frames before cell 0 and past the buffer cut the empty pattern,
+    // which matches the empty reference; exclusions are off, an empty one
+    // would leave out every frame).
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t kFar = std::int64_t{kBitBufferCells} * 2; // the farthest offset a request may give
+    struct Case {
+        std::int32_t ignore, frameRounds;
+        std::int64_t interval, offset;
+        std::int32_t decoded;
+        std::int64_t rows, count; // count -1: not worked out here
+    };
+    const Case cases[] = {
+        {kMin, 20, 1, 0, 200000, kMaxRasterRows, 21},
+        {-2000000000, 20, 1, -kFar, 200000, kMaxRasterRows, 21},
+        {-2000000000, 20, 1, 0, 0, 21, 21},
+        // Frames up to cell -20 match; cells -19 and -18 start patterns of
+        // one and two bits (within 2 errors of none), the next 18 do not.
+        {kMin, kMax, 1, 0, 0, kMaxRasterRows, 2147483630},
+        {kMin, kMax, kBitBufferCells, kFar, 200000, 7155, -1},
+        {kMax, kMax, 1, kFar, 200000, 1, kMax + std::int64_t{1}},
+        {kMax, 20, kBitBufferCells, -kFar, 0, 1, 21},
+        {-650000, kMax, 1, -kFar, 200000, kMaxRasterRows, -1},
+        {100, kMin, 1, -kFar, 200000, 800102, 1},
+    };
+    for (const Case& c : cases) {
+        params.IGNORE_START_BITS = c.ignore;
+        params.FRAME_ROUNDS = c.frameRounds;
+        RasterRequest r = request(c.interval, c.offset, kMaxRasterCellSize, c.decoded);
+        r.skipExclusions = true;
+        const Raster raster(*bits, params, r);
+        const std::string label = std::to_string(c.ignore) + " " + std::to_string(c.frameRounds) + " " +
+                                  std::to_string(c.interval) + " " + std::to_string(c.offset);
+        ASSERT_TRUE(raster.valid()) << label;
+        ASSERT_EQ(static_cast<std::int64_t>(raster.rows().size()), c.rows) << label;
+        EXPECT_EQ(raster.rows().front().firstCell, std::int64_t{c.ignore} + 1 + c.offset) << label;
+        EXPECT_EQ(raster.height(), 2 * kRasterLine + c.rows * kMaxRasterCellSize) << label;
+        if (c.count >= 0) {
+            EXPECT_EQ(raster.count(), c.count) << label;
+        }
+        EXPECT_GE(raster.count(), 1) << label;
+        EXPECT_LE(raster.count(), std::max<std::int64_t>(c.frameRounds, 0) + 1) << label;
+        const int top = std::max(raster.height() - 40, 0); // the last rows render
+        EXPECT_EQ(raster.render(0, top, 200, 64).height, raster.height() - top) << label;
+    }
+    // Out of range: intervals past the buffer, offsets past two buffers.
+    for (const RasterRequest& r : {request(kMax, 0), request(std::numeric_limits<std::int64_t>::max(), 0),
+                                   request(512, std::numeric_limits<std::int64_t>::min()), request(512, kFar + 1)}) {
+        params.IGNORE_START_BITS = kMin;
+        const Raster raster(*bits, params, r);
+        EXPECT_FALSE(raster.valid());
+        EXPECT_TRUE(raster.rows().empty());
+    }
+}
+
+TEST_F(RasterTest, FramesBeforeTheBufferCountAsTheSearchCountsThem)
+{
+    // The count against one frame at a time, where frames run from before
+    // cell 0 through the data and past the buffer's end.
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    params.EXCLUDE_PAT[0] = "1";
+    params.EXCLUDE_PAT[1] = "10110101110000100111";
+    struct Case {
+        std::int32_t ignore, frameRounds, syncBits, allowErr;
+        std::int64_t interval, offset;
+    };
+    const Case cases[] = {
+        {-5000, 100000, 20, 2, 7, 0},   {-5000, 100000, 20, 2, 7, 4990}, {-300, 90000, 4, 3, 1, -40},
+        {-70, 400, 12, 0, 1, 0},        {-9000, 300, 0, 0, 100, 0},      {-9000, 300, -4, 1, 100, 0},
+        {-600000, 700, 20, 2, 512, 36}, {-102400, 700, 20, 2, 512, 36}, {-2000, 3000, 64, 15, 3, -1},
+    };
+    for (const Case& c : cases) {
+        params.IGNORE_START_BITS = c.ignore;
+        params.FRAME_ROUNDS = c.frameRounds;
+        params.SYNC_BIT_SIZE = c.syncBits;
+        params.ALLOW_ERR_BITS = c.allowErr;
+        for (const bool skip : {false, true}) {
+            RasterRequest r = request(c.interval, c.offset, 1, 200000);
+            r.skipExclusions = skip;
+            const Raster raster(*bits, params, r);
+            ASSERT_TRUE(raster.valid());
+            const std::int64_t start = std::int64_t{c.ignore} + 1 + c.offset;
+            const std::string reference = framePatternAt(*bits, start, c.syncBits);
+            std::int64_t count = 1;
+            for (std::int64_t k = 2; k <= std::int64_t{c.frameRounds} + 1; ++k) {
+                const std::string frame = framePatternAt(*bits, start + (k - 1) * c.interval, c.syncBits);
+                bool excluded = false;
+                for (const std::string& e : params.EXCLUDE_PAT)
+                    excluded = excluded || (!skip && PatternsMatch(e, frame, c.allowErr));
+                count += !excluded && PatternsMatch(reference, frame, c.allowErr);
+            }
+            EXPECT_EQ(raster.count(), count) << c.ignore << " " << c.interval << " " << c.offset << " " << skip;
+        }
+    }
 }
 
 } // namespace
