@@ -19,10 +19,12 @@
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace morvelan {
@@ -137,10 +139,13 @@ public:
 
 private:
     RowMark markFrame(const std::string& frame) const;
-    std::int64_t countMatches(std::int64_t compared, RowMark emptyMark) const;
+    void markRows(std::int64_t rowCount, std::int64_t compared);
+    std::int64_t countMatches(std::int64_t compared) const;
     Rgb cellColour(std::int64_t position) const;
-    void fillBitRow(std::uint8_t* line, std::int64_t row) const;
-    void fillOutlineRow(std::uint8_t* line) const;
+    std::int64_t columnStart(std::int64_t c) const;
+    // The pixels [from, to) of a row's scanline, at line[0].
+    void fillBitRow(std::uint8_t* line, std::int64_t row, int from, int to) const;
+    void fillOutlineRow(std::uint8_t* line, int from, int to) const;
 
     const BitBuffer& bits_;
     AnalysisParameters params_;
@@ -155,6 +160,8 @@ private:
     int height_ = 0;
     std::vector<RasterRow> rows_;
     std::string reference_;
+    // Per exclusion pattern: its deciding positions are single bytes.
+    std::array<bool, std::tuple_size_v<decltype(AnalysisParameters::EXCLUDE_PAT)>> plainExclusions_{};
     std::int64_t count_ = 0;
 };
 
