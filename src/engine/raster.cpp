@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -172,64 +173,53 @@ RowMark Raster::markFrame(const std::string& frame) const
     return plainPatternsMatch(reference_, frame, allowed) ? RowMark::Match : RowMark::NoMatch;
 }
 
-// Neighbouring rows often cut one pattern: a row that starts before cell 0
-// takes cells 0 .. its last cell, cut to the first kMatchPositions (none
-// when it ends before cell 0), and a row past the buffer none. Such runs
-// (most rows of a first bit far before the buffer) are marked once.
+// The frames from the one that starts at `first` on (a step of interval_
+// each) that cut its pattern, at least 1. Runs of them: frames whose cells
+// all lie before cell 0 or past the buffer (none; every frame when the
+// pattern has no cells), and frames that start before cell 0 and reach past
+// the first kMatchPositions cells (cells 0 .. kMatchPositions - 1). A first
+// bit far before the buffer makes them long.
+std::int64_t Raster::samePatternRun(std::int64_t first) const
+{
+    const std::int64_t last = first + params_.SYNC_BIT_SIZE - 1;
+    if (params_.SYNC_BIT_SIZE <= 0 || first > kBitBufferLast) return std::numeric_limits<std::int64_t>::max();
+    if (last < 0) return (interval_ - 1 - last) / interval_;
+    if (first < 0 && last >= kMatchPositions - 1) return (interval_ - 1 - first) / interval_;
+    return 1;
+}
+
+// Each run of rows that cut one pattern is marked once.
 void Raster::markRows(std::int64_t rowCount, std::int64_t compared)
 {
-    const std::int32_t syncBits = params_.SYNC_BIT_SIZE;
-    const auto runKey = [&](std::int64_t first) -> std::int64_t {
-        if (first > kBitBufferLast) return -1;
-        if (first >= 0) return -2; // its own cells
-        return std::clamp<std::int64_t>(first + syncBits - 1, -1, kMatchPositions - 1);
-    };
+    rows_.resize(static_cast<std::size_t>(rowCount));
+    RasterRow* rows = rows_.data();
+    rows[0] = {start_, RowMark::Reference, compared > 0};
     std::string frame;
     std::string previous;
-    RowMark previousMark = markFrame(previous);
-    std::int64_t previousKey = -1; // the empty pattern's
-    rows_.resize(static_cast<std::size_t>(rowCount));
-    RasterRow* row = rows_.data();
-    for (std::int64_t r = 0; r < rowCount; ++r, ++row) {
-        row->firstCell = start_ + r * interval_;
-        row->compared = r < compared;
-        row->mark = RowMark::Reference;
-        if (r == 0) continue;
-        const std::int64_t key = runKey(row->firstCell);
-        if (key == -2 || key != previousKey) {
-            matchedPatternInto(frame, bits_, row->firstCell, syncBits);
-            if (frame != previous) {
-                previousMark = markFrame(frame);
-                std::swap(previous, frame);
-            }
-            previousKey = key;
+    RowMark mark = markFrame(previous);
+    for (std::int64_t r = 1; r < rowCount;) {
+        const std::int64_t first = start_ + r * interval_;
+        const std::int64_t end = r + std::min(samePatternRun(first), rowCount - r);
+        matchedPatternInto(frame, bits_, first, params_.SYNC_BIT_SIZE);
+        if (frame != previous) {
+            mark = markFrame(frame);
+            std::swap(previous, frame);
         }
-        row->mark = previousMark;
+        for (; r < end; ++r) rows[r] = {start_ + r * interval_, mark, r < compared};
     }
 }
 
 // The matches among frames 2 .. compared, as the search counts them,
-// whether or not they are shown. Runs of frames that cut one pattern are
-// counted at once: those whose cells all lie before cell 0 or past the buffer
-// (none), and those that start before cell 0 and reach past the first
-// kMatchPositions cells (cells 0 .. kMatchPositions - 1). Any first bit,
-// interval and SYNC_BIT_SIZE then cost at most one pass over the buffer.
+// whether or not they are shown; a run of frames that cut one pattern is
+// counted at once, so any first bit, interval and SYNC_BIT_SIZE cost at most
+// one pass over the buffer.
 std::int64_t Raster::countMatches(std::int64_t compared) const
 {
-    const std::int64_t syncBits = params_.SYNC_BIT_SIZE;
     std::int64_t matches = 0;
     std::string frame;
     for (std::int64_t k = 2; k <= compared;) {
         const std::int64_t first = start_ + (k - 1) * interval_;
-        const std::int64_t last = first + syncBits - 1;
-        std::int64_t run = 1; // frames from k on that cut the same pattern
-        if (syncBits <= 0 || first > kBitBufferLast)
-            run = compared - k + 1;
-        else if (last < 0)
-            run = (interval_ - 1 - last) / interval_;
-        else if (first < 0 && last >= kMatchPositions - 1)
-            run = (interval_ - 1 - first) / interval_;
-        run = std::min(run, compared - k + 1);
+        const std::int64_t run = std::min(samePatternRun(first), compared - k + 1);
         const auto r = static_cast<std::size_t>(k - 1);
         RowMark mark = RowMark::NoMatch;
         if (r < rows_.size()) {

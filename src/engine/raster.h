@@ -139,6 +139,7 @@ public:
 
 private:
     RowMark markFrame(const std::string& frame) const;
+    std::int64_t samePatternRun(std::int64_t first) const;
     void markRows(std::int64_t rowCount, std::int64_t compared);
     std::int64_t countMatches(std::int64_t compared) const;
     Rgb cellColour(std::int64_t position) const;
