@@ -11,7 +11,7 @@
 // 40 frames compared and a threshold of 36, buffer 300000. The frames of
 // 256 to 2048 bits then lie inside the range, and 41 frames of 2048 bits fit
 // in the shortest capture (100000 bits).
-#include "capture_generator.h"
+#include "support/capture_generator.h"
 
 #include "common/toolkit.h"
 #include "files/parameter_table.h"
@@ -80,9 +80,9 @@ int main(int argc, char** argv)
     std::printf("%5s %6s %6s %-8s %-22s %4s %6s | %6s %6s %-8s %-22s %s\n", "seed", "frame", "offset", "word", "name",
                 "inv", "ber%", "got", "offset", "word", "name", "layout");
     for (int i = 0; i < cases; ++i) {
-        const bench::GeneratedCapture c = bench::generateCapture(firstSeed + static_cast<std::uint32_t>(i));
+        const testing::GeneratedCapture c = testing::generateCapture(firstSeed + static_cast<std::uint32_t>(i));
         const std::string input = (dir / ("capture" + std::to_string(c.seed) + ".txt")).string();
-        if (!bench::writeCaptureFile(c, input)) {
+        if (!testing::writeCaptureFile(c, input)) {
             std::fprintf(stderr, "cannot write %s\n", input.c_str());
             return 1;
         }

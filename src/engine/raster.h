@@ -19,10 +19,12 @@
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace morvelan {
@@ -32,6 +34,12 @@ inline constexpr int kMinRasterCellSize = 1;
 inline constexpr int kMaxRasterCellSize = 32;
 // A whole picture above this many pixels is not made in one piece.
 inline constexpr std::int64_t kMaxRasterPixels = std::int64_t{1} << 26;
+// The most rows a raster holds: at interval 1, every row from the lowest
+// offset a request may give (two buffers before cell 1) to the buffer's end.
+// Only a first bit far outside the buffer (IGNORE_START_BITS from a settings
+// file) asks for more, up to billions of rows; the raster then holds the
+// first kMaxRasterRows of them.
+inline constexpr std::int64_t kMaxRasterRows = std::int64_t{3} * kBitBufferCells;
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -131,9 +139,14 @@ public:
 
 private:
     RowMark markFrame(const std::string& frame) const;
+    std::int64_t samePatternRun(std::int64_t first) const;
+    void markRows(std::int64_t rowCount, std::int64_t compared);
+    std::int64_t countMatches(std::int64_t compared) const;
     Rgb cellColour(std::int64_t position) const;
-    void fillBitRow(std::uint8_t* line, std::int64_t row) const;
-    void fillOutlineRow(std::uint8_t* line) const;
+    std::int64_t columnStart(std::int64_t c) const;
+    // The pixels [from, to) of a row's scanline, at line[0].
+    void fillBitRow(std::uint8_t* line, std::int64_t row, int from, int to) const;
+    void fillOutlineRow(std::uint8_t* line, int from, int to) const;
 
     const BitBuffer& bits_;
     AnalysisParameters params_;
@@ -148,6 +161,8 @@ private:
     int height_ = 0;
     std::vector<RasterRow> rows_;
     std::string reference_;
+    // Per exclusion pattern: its deciding positions are single bytes.
+    std::array<bool, std::tuple_size_v<decltype(AnalysisParameters::EXCLUDE_PAT)>> plainExclusions_{};
     std::int64_t count_ = 0;
 };
 

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -16,11 +15,6 @@
 
 namespace morvelan {
 namespace {
-
-constexpr long double kNegativeInfinity = -std::numeric_limits<long double>::infinity();
-// Terms this far (in natural log) below the first one no longer change a
-// long double sum, even when 2^31 of them follow.
-constexpr long double kNegligibleLog = -80.0L;
 
 std::int64_t floorMod(std::int64_t x, std::int64_t m)
 {
@@ -404,23 +398,28 @@ private:
         const FrameProfile& profile = profileAt(g.interval);
         if (profile.frames >= 2) {
             const std::int64_t first = std::int64_t{params_.IGNORE_START_BITS} + 1 + g.syncOffset;
-            const std::int64_t width = std::min<std::int64_t>(window_, g.interval);
-            std::string reference = g.syncBits.substr(0, static_cast<std::size_t>(width));
+            const auto window = static_cast<std::size_t>(std::min<std::int64_t>(window_, g.interval));
+            // The word as captured, cut to the window. A published word
+            // shorter than the window is compared whole, with the errors its
+            // chance figure allows (the cells after it are not the word).
+            std::string reference = g.syncBits.substr(0, window);
             if (g.inverted) reference = complement(reference);
+            const std::int64_t tolerated =
+                reference.size() < window ? pieceErrors(reference.size()) : params_.ALLOW_ERR_BITS;
             trials = profile.frames - 1;
             agreeing = -1; // the frame that is the reference
             for (std::int64_t k = 0; k < profile.frames; ++k) {
                 std::int64_t differ = 0;
-                for (std::int64_t j = 0; j < width; ++j)
-                    differ += bits_.get(first + k * g.interval + j) != reference[static_cast<std::size_t>(j)] - '0';
-                agreeing += differ <= params_.ALLOW_ERR_BITS;
+                for (std::size_t j = 0; j < reference.size(); ++j)
+                    differ += bits_.get(first + k * g.interval + static_cast<std::int64_t>(j)) != reference[j] - '0';
+                agreeing += differ <= tolerated;
             }
             agreeing = std::max<std::int64_t>(agreeing, 0);
         }
         g.chanceLog10 = examined_ > 0 ? std::log10(examined_) + log10BinomialTail(trials,
                                                                                     std::pow(10.0L, g.frameChanceLog10),
                                                                                     agreeing)
-                                      : kNegativeInfinity;
+                                      : -std::numeric_limits<long double>::infinity();
     }
 
     // SYNC_BIT_SIZE bits from `offset`: the majority of the frames, or frame
@@ -456,9 +455,7 @@ private:
         long double next = 0;
         for (std::size_t at = 0; at < bits.size(); at += static_cast<std::size_t>(window_)) {
             const std::string piece = bits.substr(at, static_cast<std::size_t>(window_));
-            const auto errors = static_cast<int>(static_cast<std::int64_t>(std::max(params_.ALLOW_ERR_BITS, 0)) *
-                                                 static_cast<std::int64_t>(piece.size()) / window_);
-            const long double q = std::log10(statistics_.share(piece, errors));
+            const long double q = std::log10(statistics_.share(piece, pieceErrors(piece.size())));
             if (q < rarest) {
                 next = rarest;
                 rarest = q;
@@ -467,6 +464,14 @@ private:
             }
         }
         return rarest + next;
+    }
+
+    // The errors a piece of `size` bits (at most window_) tolerates:
+    // ALLOW_ERR_BITS in proportion, rounded down.
+    int pieceErrors(std::size_t size) const
+    {
+        return static_cast<int>(static_cast<std::int64_t>(std::max(params_.ALLOW_ERR_BITS, 0)) *
+                                static_cast<std::int64_t>(size) / window_);
     }
 
     const BitBuffer& bits_;
@@ -479,66 +484,6 @@ private:
 };
 
 } // namespace
-
-long double frameMatchProbability(int windowBits, int allowErrBits)
-{
-    if (allowErrBits < 0) return 0.0L;
-    if (windowBits <= 0) return 1.0L;
-    long double sum = 0;
-    long double choose = 1; // C(W, k), exact in a long double for W <= 64
-    for (int k = 0; k <= std::min(allowErrBits, windowBits); ++k) {
-        sum += choose;
-        choose = choose * static_cast<long double>(windowBits - k) / static_cast<long double>(k + 1);
-    }
-    return std::ldexp(sum, -windowBits);
-}
-
-long double log10BinomialTail(std::int64_t n, long double p, std::int64_t k)
-{
-    if (k <= 0) return 0.0L;
-    if (n < 0 || k > n || p <= 0) return kNegativeInfinity;
-    if (p >= 1) return 0.0L;
-    const long double logP = std::log(p);
-    const long double logQ = std::log1p(-p);
-    const long double logNFactorial = std::lgamma(static_cast<long double>(n) + 1);
-    const auto logTerm = [&](std::int64_t j) {
-        const auto jj = static_cast<long double>(j);
-        const auto rest = static_cast<long double>(n - j);
-        return logNFactorial - std::lgamma(jj + 1) - std::lgamma(rest + 1) + jj * logP + rest * logQ;
-    };
-    constexpr long double kLn10 = 2.302585092994045684017991454684364208L;
-    const long double mean = static_cast<long double>(n) * p;
-    if (static_cast<long double>(k) > mean) {
-        // Upper tail: the terms fall from j = k on; sum them relative to the first.
-        const long double head = logTerm(k);
-        long double sum = 1;
-        for (std::int64_t j = k + 1; j <= n; ++j) {
-            const long double t = logTerm(j) - head;
-            if (t < kNegligibleLog) break;
-            sum += std::exp(t);
-        }
-        return (head + std::log(sum)) / kLn10;
-    }
-    // The tail holds the bulk: take 1 minus the lower tail, whose terms fall
-    // from j = k - 1 downwards.
-    const long double head = logTerm(k - 1);
-    long double sum = 1;
-    for (std::int64_t j = k - 2; j >= 0; --j) {
-        const long double t = logTerm(j) - head;
-        if (t < kNegligibleLog) break;
-        sum += std::exp(t);
-    }
-    const long double lower = std::exp(head) * sum;
-    return lower >= 1 ? kNegativeInfinity : std::log10(1 - lower);
-}
-
-long double examinedCandidates(const AnalysisParameters& params)
-{
-    const long double first = std::max<std::int64_t>(params.START_SYNC_INTERVAL, 1);
-    const long double last = params.END_SYNC_INTERVAL;
-    if (last < first) return 0.0L;
-    return (first + last) * (last - first + 1) / 2;
-}
 
 std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, const BitBuffer& bits,
                                              const AnalysisParameters& params, std::int32_t decodedBits)
@@ -582,27 +527,9 @@ std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, c
         if (a.syncLike != b.syncLike) return a.syncLike;
         if (a.chanceLog10 != b.chanceLog10) return a.chanceLog10 < b.chanceLog10;
         if (a.best.count != b.best.count) return a.best.count > b.best.count;
-        if (a.interval != b.interval) return a.interval < b.interval;
         return a.syncOffset < b.syncOffset;
     });
     return groups;
-}
-
-std::string formatLog10(long double log10Value)
-{
-    if (std::isinf(log10Value) && log10Value < 0) return "0";
-    if (!std::isfinite(log10Value)) return "inf";
-    auto exponent = static_cast<long long>(std::floor(log10Value));
-    long double mantissa = std::pow(10.0L, log10Value - static_cast<long double>(exponent));
-    mantissa = std::round(mantissa * 10) / 10;
-    if (mantissa >= 10) {
-        mantissa /= 10;
-        ++exponent;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1Lfe%c%02lld", mantissa, exponent < 0 ? '-' : '+',
-                  exponent < 0 ? -exponent : exponent);
-    return text;
 }
 
 } // namespace morvelan

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -260,6 +261,39 @@ TEST_F(RasterTest, PartialRenderIsAPieceOfTheWhole)
     EXPECT_TRUE(raster.render(whole.width, 0, 5, 5).empty());
 }
 
+TEST_F(RasterTest, SlicesStartingAnywhereMatchTheWhole)
+{
+    // Every left edge across the margin, the band's lines and the columns,
+    // with the band inside, as wide as, and absent from the row.
+    fillStream(*bits, 4000, 3, 40, kSyncWord);
+    struct Case {
+        std::int64_t interval;
+        std::int32_t syncBits;
+        int cell;
+    };
+    for (const Case& c : {Case{40, 20, 1}, Case{40, 40, 3}, Case{40, 0, 2}, Case{37, 64, 5}, Case{41, 20, 4}}) {
+        params.SYNC_BIT_SIZE = c.syncBits;
+        const Raster raster(*bits, params, request(c.interval, 2, c.cell, 4000));
+        const RasterImage whole = raster.render();
+        ASSERT_FALSE(whole.empty());
+        // The band's lines on either side of its columns, in every row.
+        const std::int64_t band = raster.bandColumns();
+        const int rightLine = band > 0 ? raster.columnX(band - 1) + c.cell : raster.columnX(0) - kRasterLine;
+        for (const int x : {raster.columnX(0) - 2, raster.columnX(0) - 1, rightLine, rightLine + 1})
+            EXPECT_EQ(whole.pixel(x, raster.rowY(5)), raster_colour::kOutline) << c.interval << "/" << c.syncBits << " " << x;
+        for (int left = -3; left < whole.width; ++left) {
+            const int w = 1 + ((left + 3) * 7) % 23;
+            const RasterImage part = raster.render(left, 0, w, whole.height);
+            const int x0 = std::max(left, 0);
+            ASSERT_EQ(part.width, std::max(std::min(left + w, whole.width) - x0, 0)) << left;
+            for (int y = 0; y < part.height; ++y)
+                for (int x = 0; x < part.width; ++x)
+                    ASSERT_EQ(part.pixel(x, y), whole.pixel(x0 + x, y))
+                        << c.interval << "/" << c.syncBits << "/" << c.cell << " left " << left << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST_F(RasterTest, OutOfRangeRequestsRenderNothing)
 {
     for (const RasterRequest& r : {request(0, 0), request(-5, 0), request(kBitBufferCells + 1, 0), request(512, 0, 0),
@@ -274,6 +308,117 @@ TEST_F(RasterTest, OutOfRangeRequestsRenderNothing)
     ASSERT_TRUE(huge.valid());
     EXPECT_TRUE(huge.render().empty());
     EXPECT_EQ(huge.render(0, 0, huge.width(), 64).height, 64);
+}
+
+TEST_F(RasterTest, ExtremeFirstBitsAndIntervalsStayBounded)
+{
+    // A settings file may hold any 32-bit IGNORE_START_BITS, FRAME_ROUNDS and
+    // SYNC_BIT_SIZE; the rows stay within kMaxRasterRows and the count
+    // follows the search's rules (frames before cell 0 and past the buffer
+    // cut the empty pattern, which matches the empty reference; exclusions
+    // are off, an empty one would leave out every frame).
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t kFar = std::int64_t{kBitBufferCells} * 2; // the farthest offset a request may give
+    struct Case {
+        std::int32_t ignore, frameRounds, syncBits;
+        std::int64_t interval, offset;
+        std::int32_t decoded;
+        std::int64_t rows, count; // count -1: not worked out here
+    };
+    const Case cases[] = {
+        {kMin, 20, 20, 1, 0, 200000, kMaxRasterRows, 21},
+        {-2000000000, 20, 20, 1, -kFar, 200000, kMaxRasterRows, 21},
+        {-2000000000, 20, 20, 1, 0, 0, 21, 21},
+        // Frames up to cell -20 match; cells -19 and -18 start patterns of
+        // one and two bits (within 2 errors of none), the next 18 do not.
+        {kMin, kMax, 20, 1, 0, 0, kMaxRasterRows, 2147483630},
+        {kMin, kMax, 20, kBitBufferCells, kFar, 200000, 7155, -1},
+        {kMax, kMax, 20, 1, kFar, 200000, 1, kMax + std::int64_t{1}},
+        {kMax, 20, 20, kBitBufferCells, -kFar, 0, 1, 21},
+        {-650000, kMax, 20, 1, -kFar, 200000, kMaxRasterRows, -1},
+        {100, kMin, 20, 1, -kFar, 200000, 800102, 1},
+        // Every row's pattern would reach the buffer's end.
+        {0, kMax, kMax, 1, -kFar, 200000, 900302, -1},
+        // Frames start before cell 0 and end past it: the first 19 cut one
+        // to 19 cells (one and two are within 2 errors of the empty
+        // reference), all later ones cells 0 .. 19.
+        {kMin, kMax, kMax, 1, 0, 0, kMaxRasterRows, 3},
+    };
+    for (const Case& c : cases) {
+        params.IGNORE_START_BITS = c.ignore;
+        params.FRAME_ROUNDS = c.frameRounds;
+        params.SYNC_BIT_SIZE = c.syncBits;
+        RasterRequest r = request(c.interval, c.offset, kMaxRasterCellSize, c.decoded);
+        r.skipExclusions = true;
+        const Raster raster(*bits, params, r);
+        const std::string label = std::to_string(c.ignore) + " " + std::to_string(c.frameRounds) + " " +
+                                  std::to_string(c.interval) + " " + std::to_string(c.offset);
+        ASSERT_TRUE(raster.valid()) << label;
+        ASSERT_EQ(static_cast<std::int64_t>(raster.rows().size()), c.rows) << label;
+        EXPECT_EQ(raster.rows().front().firstCell, std::int64_t{c.ignore} + 1 + c.offset) << label;
+        EXPECT_EQ(raster.height(), 2 * kRasterLine + c.rows * kMaxRasterCellSize) << label;
+        if (c.count >= 0) {
+            EXPECT_EQ(raster.count(), c.count) << label;
+        }
+        EXPECT_GE(raster.count(), 1) << label;
+        EXPECT_LE(raster.count(), std::max<std::int64_t>(c.frameRounds, 0) + 1) << label;
+        const int top = std::max(raster.height() - 40, 0); // the last rows render
+        EXPECT_EQ(raster.render(0, top, 200, 64).height, raster.height() - top) << label;
+    }
+    // Out of range: intervals past the buffer, offsets past two buffers.
+    for (const RasterRequest& r : {request(kMax, 0), request(std::numeric_limits<std::int64_t>::max(), 0),
+                                   request(512, std::numeric_limits<std::int64_t>::min()), request(512, kFar + 1)}) {
+        params.IGNORE_START_BITS = kMin;
+        const Raster raster(*bits, params, r);
+        EXPECT_FALSE(raster.valid());
+        EXPECT_TRUE(raster.rows().empty());
+    }
+}
+
+TEST_F(RasterTest, FramesBeforeTheBufferCountAsTheSearchCountsThem)
+{
+    // The count against one frame at a time, where frames run from before
+    // cell 0 through the data and past the buffer's end.
+    fillStream(*bits, 200000, 37, 512, kSyncWord);
+    params.EXCLUDE_PAT[0] = "1";
+    params.EXCLUDE_PAT[1] = "同0110101110000100111"; // one character, then the word's last 19 bits
+    struct Case {
+        std::int32_t ignore, frameRounds, syncBits, allowErr;
+        std::int64_t interval, offset;
+    };
+    const Case cases[] = {
+        {-5000, 100000, 20, 2, 7, 0},   {-5000, 100000, 20, 2, 7, 4990}, {-300, 90000, 4, 3, 1, -40},
+        {-70, 400, 12, 0, 1, 0},        {-9000, 300, 0, 0, 100, 0},      {-9000, 300, -4, 1, 100, 0},
+        {-600000, 700, 20, 2, 512, 36}, {-102400, 700, 20, 2, 512, 36}, {-2000, 3000, 64, 15, 3, -1},
+        {-5000, 100000, 100, 2, 7, 0},  {-5000, 100000, 100, 2, 7, 4990}, {-50, 2000, 30, 1, 1, 0},
+        {-26, 2000, 30, 14, 1, 0}, // 19 cells within 14 of the reference's 5, 20 cells not
+        {0, 300, 20, 2, 512, 36},  // every frame on the word: the second exclusion leaves them out
+    };
+    for (const Case& c : cases) {
+        params.IGNORE_START_BITS = c.ignore;
+        params.FRAME_ROUNDS = c.frameRounds;
+        params.SYNC_BIT_SIZE = c.syncBits;
+        params.ALLOW_ERR_BITS = c.allowErr;
+        for (const bool skip : {false, true}) {
+            RasterRequest r = request(c.interval, c.offset, 1, 200000);
+            r.skipExclusions = skip;
+            const Raster raster(*bits, params, r);
+            ASSERT_TRUE(raster.valid());
+            const std::int64_t start = std::int64_t{c.ignore} + 1 + c.offset;
+            const std::string reference = framePatternAt(*bits, start, c.syncBits);
+            std::int64_t count = 1;
+            for (std::int64_t k = 2; k <= std::int64_t{c.frameRounds} + 1; ++k) {
+                const std::string frame = framePatternAt(*bits, start + (k - 1) * c.interval, c.syncBits);
+                bool excluded = false;
+                for (const std::string& e : params.EXCLUDE_PAT)
+                    excluded = excluded || (!skip && PatternsMatch(e, frame, c.allowErr));
+                count += !excluded && PatternsMatch(reference, frame, c.allowErr);
+            }
+            EXPECT_EQ(raster.count(), count) << c.ignore << " " << c.interval << " " << c.offset << " " << skip;
+        }
+    }
 }
 
 } // namespace

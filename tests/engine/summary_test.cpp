@@ -9,12 +9,10 @@
 #include "files/parameter_table.h"
 #include "files/session.h"
 #include "files/run_analysis.h"
+#include "support/capture_generator.h"
 #include "support/collecting_view.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
-#ifdef MORVELAN_HAVE_GENERATOR
-#include "capture_generator.h"
-#endif
 
 #include <gtest/gtest.h>
 
@@ -240,7 +238,6 @@ TEST(SummaryOnCaptures, SampleLeadsWithItsFrame)
     EXPECT_EQ(groups[0].rows, 11);
 }
 
-#ifdef MORVELAN_HAVE_GENERATOR
 TEST(SummaryOnCaptures, GeneratedCasesLeadWithTheTrueFrame)
 {
     AnalysisParameters p = resetParams(); // the evaluation program's parameters
@@ -251,9 +248,9 @@ TEST(SummaryOnCaptures, GeneratedCasesLeadWithTheTrueFrame)
     p.THRESHOLD = 36;
     // 23, 27, 42, 112: an unknown word beside status words, fill run on into it, constant bits before it.
     for (const std::uint32_t seed : {6u, 23u, 27u, 41u, 42u, 112u}) {
-        const bench::GeneratedCapture c = bench::generateCapture(seed);
+        const GeneratedCapture c = generateCapture(seed);
         TempDir dir;
-        ASSERT_TRUE(bench::writeCaptureFile(c, dir.file("capture.txt")));
+        ASSERT_TRUE(writeCaptureFile(c, dir.file("capture.txt")));
         const auto groups = runAndSummarise(dir.file("capture.txt"), p, dir);
         ASSERT_FALSE(groups.empty()) << seed;
         EXPECT_EQ(groups[0].interval, c.interval) << seed;
@@ -264,6 +261,5 @@ TEST(SummaryOnCaptures, GeneratedCasesLeadWithTheTrueFrame)
         EXPECT_EQ(groups[0].syncHex, c.syncHex) << seed;
     }
 }
-#endif
 
 } // namespace

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace morvelan::bench {
+namespace morvelan::testing {
 
 struct GeneratedCapture {
     std::uint32_t seed = 0;
@@ -38,4 +38,4 @@ GeneratedCapture generateCapture(std::uint32_t seed);
 // digits a line, CR LF line ends. False when the file cannot be written.
 bool writeCaptureFile(const GeneratedCapture& capture, const std::string& path);
 
-} // namespace morvelan::bench
+} // namespace morvelan::testing

@@ -1,4 +1,4 @@
-#include "capture_generator.h"
+#include "support/capture_generator.h"
 
 #include "engine/known_sync_words.h"
 
@@ -8,7 +8,7 @@
 #include <numbers>
 #include <random>
 
-namespace morvelan::bench {
+namespace morvelan::testing {
 namespace {
 
 using Rng = std::mt19937;
@@ -197,4 +197,4 @@ bool writeCaptureFile(const GeneratedCapture& c, const std::string& path)
     return static_cast<bool>(out);
 }
 
-} // namespace morvelan::bench
+} // namespace morvelan::testing
