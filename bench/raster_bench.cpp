@@ -8,8 +8,8 @@
 //       the reset values reports every one).
 #include "common/png_writer.h"
 #include "files/parameter_table.h"
-#include "engine/raster.h"
-#include "engine/summary.h"
+#include "analysis/raster.h"
+#include "analysis/summary.h"
 
 #include <benchmark/benchmark.h>
 

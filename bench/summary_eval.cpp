@@ -17,7 +17,7 @@
 #include "files/parameter_table.h"
 #include "engine/run_view.h"
 #include "files/session.h"
-#include "engine/summary.h"
+#include "analysis/summary.h"
 #include "files/run_analysis.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // are compared its count agrees with a count taken frame by frame. Anything
 // else aborts the target.
 #include "files/parameter_table.h"
-#include "engine/raster.h"
+#include "analysis/raster.h"
 #include "engine/search.h"
 #include "fuzz_input.h"
 

@@ -2,8 +2,9 @@
 
 #include "cli/cli_options.h"
 
+#include "files/file_messages.h"
 #include "files/png_file.h"
-#include "engine/candidate_text.h"
+#include "files/candidate_text.h"
 #include "files/session.h"
 
 #include <CLI/CLI.hpp>

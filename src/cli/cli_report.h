@@ -2,10 +2,10 @@
 // What the batch program makes of a run beyond the Result file: the rows on
 // stdout as text, CSV or JSON, the ranked summary of the reported
 // candidates, and the raster picture of one candidate as a PNG file.
-#include "engine/raster.h"
+#include "analysis/raster.h"
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
 #include <cstdint>
 #include <functional>

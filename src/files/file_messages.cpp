@@ -43,6 +43,10 @@ std::string messageNotRegularFile(std::string_view path)
 {
     return withPath("通常のファイルではないため処理できません", path);
 }
+std::string messageCannotWriteRaster(std::string_view path)
+{
+    return withPath("ラスター画像を書き込めません", path);
+}
 std::string messageResultIsLink(std::string_view path)
 {
     return withPath("出力ファイルの位置にリンクがあるため処理できません", path);

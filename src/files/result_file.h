@@ -1,7 +1,7 @@
 #pragma once
 // The Result file: an 18-line ";" header that records the run, then one row
 // per reported candidate in 14-column print zones. CP932, CR LF.
-#include "engine/row_text.h" // the rows' text
+#include "files/row_text.h" // the rows' text
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "common/toolkit.h"
 #include "files/run_messages.h"
-#include "engine/row_text.h"
+#include "files/row_text.h"
 #include "engine/run_view.h"
 #include "files/session.h"
 #include "files/file_messages.h"

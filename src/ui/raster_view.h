@@ -5,7 +5,7 @@
 // the left button pans, and the scroll bars scroll.
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
-#include "engine/raster.h"
+#include "analysis/raster.h"
 
 #include <QAbstractScrollArea>
 #include <QPoint>

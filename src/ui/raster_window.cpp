@@ -1,9 +1,10 @@
 #include "ui/raster_window.h"
 
+#include "files/file_messages.h"
 #include "files/png_file.h"
 #include "common/toolkit.h"
-#include "engine/candidate_text.h"
-#include "engine/raster.h"
+#include "files/candidate_text.h"
+#include "analysis/raster.h"
 #include "files/session.h"
 #include "ui/qt_text.h"
 #include "ui/qt_toolkit.h"

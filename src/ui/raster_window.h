@@ -9,7 +9,7 @@
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
 #include "engine/candidate_record.h"
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "support/capture_generator.h"
 
-#include "engine/known_sync_words.h"
+#include "analysis/known_sync_words.h"
 
 #include <algorithm>
 #include <cmath>

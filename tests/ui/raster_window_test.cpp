@@ -2,7 +2,7 @@
 // buttons, the summary list, the zoom, what the view paints, the PNG export
 // through the toolkit, and the entry point the main window calls.
 #include "files/parameter_table.h"
-#include "engine/raster.h"
+#include "analysis/raster.h"
 #include "engine/run_view.h"
 #include "engine/search.h"
 #include "files/result_rows.h"

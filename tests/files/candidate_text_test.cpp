@@ -1,6 +1,6 @@
 // Reported candidates as CSV and JSON text, and the way back from a window
 // line to its candidate. The summary's printed forms are tested with it.
-#include "engine/candidate_text.h"
+#include "files/candidate_text.h"
 #include "engine/reported_candidate.h"
 #include "files/result_file.h"
 

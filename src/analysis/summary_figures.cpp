@@ -1,5 +1,5 @@
 // The chance arithmetic of the summary and its printed form.
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
 #include "engine/parameters.h"
 

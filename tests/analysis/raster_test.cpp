@@ -2,7 +2,7 @@
 // marks and the count with the search's own rules, layout and partial
 // renders.
 #include "files/parameter_table.h"
-#include "engine/raster.h"
+#include "analysis/raster.h"
 
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"

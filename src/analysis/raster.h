@@ -166,9 +166,6 @@ private:
     std::int64_t count_ = 0;
 };
 
-// "ラスター画像を書き込めません：" and the path, like the other file messages.
-std::string messageCannotWriteRaster(std::string_view path);
-
 // The frame pattern the search cuts at `first`: one "0"/"1" per cell of
 // first .. first + bits - 1 that lies inside the Bit buffer.
 std::string framePatternAt(const BitBuffer& bits, std::int64_t first, std::int32_t syncBits);

@@ -1,4 +1,4 @@
-#include "engine/known_sync_words.h"
+#include "analysis/known_sync_words.h"
 
 #include "engine/hex_convert.h"
 

@@ -2,10 +2,10 @@
 // either polarity and at any compared width, the share that makes a bit
 // fixed, what reads like a sync word, and the order of groups that tie.
 #include "files/parameter_table.h"
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
-#include "engine/fixed_region.h"
-#include "engine/known_sync_words.h"
+#include "analysis/fixed_region.h"
+#include "analysis/known_sync_words.h"
 #include "engine/parameters.h"
 
 #include <gtest/gtest.h>

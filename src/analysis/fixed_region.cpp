@@ -1,4 +1,4 @@
-#include "engine/fixed_region.h"
+#include "analysis/fixed_region.h"
 
 #include <algorithm>
 

@@ -2,10 +2,10 @@
 // fixed region, the sync offset (after fill, pinned by a published word),
 // the capture-based ranking, the printed forms, and generated captures run
 // through the whole pipeline.
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
-#include "engine/candidate_text.h"
-#include "engine/known_sync_words.h"
+#include "files/candidate_text.h"
+#include "analysis/known_sync_words.h"
 #include "files/parameter_table.h"
 #include "files/session.h"
 #include "files/run_analysis.h"

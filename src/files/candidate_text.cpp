@@ -1,4 +1,4 @@
-#include "engine/candidate_text.h"
+#include "files/candidate_text.h"
 
 #include "common/utf8.h"
 #include "engine/parameters.h"

@@ -1,4 +1,4 @@
-#include "engine/row_text.h"
+#include "files/row_text.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "engine/raster.h"
+#include "analysis/raster.h"
 
 #include "engine/search.h"
 
@@ -103,10 +103,6 @@ bool plainPatternsMatch(std::string_view a, std::string_view b, std::int32_t all
 
 } // namespace
 
-std::string messageCannotWriteRaster(std::string_view path)
-{
-    return "ラスター画像を書き込めません：" + std::string(path);
-}
 
 std::string framePatternAt(const BitBuffer& bits, std::int64_t first, std::int32_t syncBits)
 {

@@ -2,7 +2,7 @@
 // Reported candidates and their ranked summary as text: CSV and JSON records
 // and the summary table of the batch program.
 #include "engine/reported_candidate.h"
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
 #include <string>
 #include <string_view>

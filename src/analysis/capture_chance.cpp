@@ -1,4 +1,4 @@
-#include "engine/capture_chance.h"
+#include "analysis/capture_chance.h"
 
 #include <algorithm>
 

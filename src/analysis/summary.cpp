@@ -1,8 +1,8 @@
-#include "engine/summary.h"
+#include "analysis/summary.h"
 
-#include "engine/capture_chance.h"
-#include "engine/fixed_region.h"
-#include "engine/known_sync_words.h"
+#include "analysis/capture_chance.h"
+#include "analysis/fixed_region.h"
+#include "analysis/known_sync_words.h"
 #include "engine/parameters.h"
 
 #include <algorithm>
