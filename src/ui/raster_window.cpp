@@ -129,7 +129,11 @@ void RasterWindow::buildControls()
     hover_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     applyJapaneseFont(*info_);
     applyJapaneseFont(*hover_);
+    layOutControls();
+}
 
+void RasterWindow::layOutControls()
+{
     auto* top = new QHBoxLayout;
     top->addWidget(makeLabel(this, "lblRasterInterval", QStringLiteral("インターバル")));
     top->addWidget(interval_);

@@ -72,6 +72,8 @@ public:
 
 private:
     void buildControls();
+    // The controls in rows: the fold and zoom, the picture beside the list, the status.
+    void layOutControls();
     void connectControls();
     void fillSummary();
     void redraw();
