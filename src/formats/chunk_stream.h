@@ -1,6 +1,7 @@
 #pragma once
 // A ByteSource read through a fixed buffer, with the input offset of every
 // byte, so that readers work on spans and report where a problem lies.
+#include "formats/bit_reader.h"
 #include "formats/byte_source.h"
 
 #include <cstddef>
@@ -41,5 +42,15 @@ private:
     std::uint64_t offset_ = 0;
     bool ended_ = false, failed_ = false;
 };
+
+// How a byte stream ended: End, or Failed with a ReadFailed problem at the
+// offset where reading stopped.
+inline ReadStatus streamEnd(const ChunkStream& stream, FormatProblem& problem)
+{
+    if (!stream.failed()) return ReadStatus::End;
+    problem.kind = FormatProblem::Kind::ReadFailed;
+    problem.offset = stream.offset();
+    return ReadStatus::Failed;
+}
 
 } // namespace morvelan

@@ -53,13 +53,7 @@ public:
     const FormatProblem& problem() const override { return problem_; }
 
 private:
-    ReadStatus finish()
-    {
-        if (!stream_.failed()) return status_ = ReadStatus::End;
-        problem_.kind = FormatProblem::Kind::ReadFailed;
-        problem_.offset = stream_.offset();
-        return status_ = ReadStatus::Failed;
-    }
+    ReadStatus finish() { return status_ = streamEnd(stream_, problem_); }
 
     ChunkStream stream_;
     FormatProblem problem_;

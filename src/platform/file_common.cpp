@@ -3,6 +3,16 @@
 
 namespace morvelan::platform {
 
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        other.handle_ = kNone;
+    }
+    return *this;
+}
+
 bool isSameFile(const std::string& a, const std::string& b)
 {
     const auto ia = identityOf(a);

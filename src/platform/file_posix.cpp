@@ -33,16 +33,6 @@ OpenError openErrorOf(int err)
 
 } // namespace
 
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
 std::ptrdiff_t File::read(void* buffer, std::size_t size)
 {
     for (;;) {

@@ -52,16 +52,6 @@ HANDLE openToLook(const std::string& path, DWORD flags = 0)
 
 } // namespace
 
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
 std::ptrdiff_t File::read(void* buffer, std::size_t size)
 {
     DWORD got = 0;
