@@ -4,6 +4,7 @@
 # Variables: CLI, ARGS, RESULT, EXPECT_EXIT, [EXPECTED], [EXPECT_STDERR],
 # [EMULATOR] (the program that runs CLI: Wine for the Windows build).
 # Without EXPECTED the run must leave no Result file at all.
+include(${CMAKE_CURRENT_LIST_DIR}/compare_result.cmake)
 separate_arguments(arg_list UNIX_COMMAND "${ARGS}")
 file(REMOVE ${RESULT})
 get_filename_component(result_dir ${RESULT} DIRECTORY)
@@ -22,15 +23,4 @@ if(NOT DEFINED EXPECTED)
   endif()
   return()
 endif()
-file(READ ${RESULT} actual HEX)
-file(READ ${EXPECTED} expected HEX)
-# ": " in CP932 is 3a20; a path runs up to CR LF (0d0a). Lines 2 and 3 are
-# compared by the Result file's name only: everything from the first ": "
-# to the last separator, "/" (2f) or "\" (5c), is cut, so Linux and Windows
-# paths compare alike (rows hold no separator).
-foreach(v actual expected)
-  string(REGEX REPLACE "3a20([0-9a-f][0-9a-f])*(2f|5c)" "3a20" ${v} "${${v}}")
-endforeach()
-if(NOT actual STREQUAL expected)
-  message(FATAL_ERROR "${RESULT} differs from ${EXPECTED}")
-endif()
+morvelan_compare_result(${RESULT} ${EXPECTED})

@@ -2,6 +2,7 @@
 # unpacked there, and its program writes the sample's Result file beside the
 # sample, identical (but for the header's paths) to the committed one.
 # Variables: BUILD, EMULATOR, EXPECTED, WORK.
+include(${CMAKE_CURRENT_LIST_DIR}/compare_result.cmake)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP -B ${WORK} WORKING_DIRECTORY ${BUILD}
@@ -19,11 +20,4 @@ execute_process(COMMAND ${EMULATOR} ${unpacked}/morvelan-cli.exe -q sample.txt W
 if(NOT code EQUAL 0)
   message(FATAL_ERROR "exit code ${code}: ${err}")
 endif()
-file(READ ${unpacked}/Rsample.txt actual HEX)
-file(READ ${EXPECTED} expected HEX)
-foreach(v actual expected)
-  string(REGEX REPLACE "3a20([0-9a-f][0-9a-f])*(2f|5c)" "3a20" ${v} "${${v}}")
-endforeach()
-if(NOT actual STREQUAL expected)
-  message(FATAL_ERROR "the Result file differs from ${EXPECTED}")
-endif()
+morvelan_compare_result(${unpacked}/Rsample.txt ${EXPECTED})
