@@ -46,9 +46,9 @@ std::string defaultResultPath(const std::string& input)
 // refused before this.
 void warnOutOfRange(const AnalysisParameters& p)
 {
-    for (const ParameterSpec& spec : parameterTable())
-        if (spec.field != ParameterField::SyncBitSize && !isInRange(spec.field, p.*spec.member, p))
-            std::cerr << spec.message << '\n';
+    for (const ParameterEntry& entry : parameterTable())
+        if (entry.field != ParameterField::SyncBitSize && !isInRange(entry.field, p.*entry.member, p))
+            std::cerr << entry.message << '\n';
 }
 
 // The Result file must be creatable where it is named, and none of the files

@@ -60,9 +60,9 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     addPath(app, "-o,--output", o.output, "Result file (default: the input's folder, \"R\", the input's name)");
     addPath(app, "--settings", o.settingsFile, "Load the parameters from this INI file first; options given here win");
     app.set_version_flag("--version", std::string("morvelan-cli ") + MORVELAN_VERSION);
-    for (const ParameterSpec& spec : parameterTable())
-        addNumber(app, std::string(spec.option), o.numbers[static_cast<std::size_t>(spec.field)],
-                  std::string(spec.optionHelp) + " (default " + std::to_string(spec.resetValue) + ")");
+    for (const ParameterEntry& entry : parameterTable())
+        addNumber(app, std::string(entry.option), o.numbers[static_cast<std::size_t>(entry.field)],
+                  std::string(entry.optionHelp) + " (default " + std::to_string(entry.resetValue) + ")");
     app.add_option("--exclude", o.excludes,
                    "Exclusion pattern, repeatable up to five times; replaces the settings file's patterns")
         ->allow_extra_args(false) // one pattern per --exclude: never swallow INPUT
@@ -96,8 +96,8 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
 
 void applyOptions(const CliOptions& o, AnalysisParameters& p)
 {
-    for (const ParameterSpec& spec : parameterTable())
-        if (const auto& given = o.numbers[static_cast<std::size_t>(spec.field)]) p.*spec.member = *given;
+    for (const ParameterEntry& entry : parameterTable())
+        if (const auto& given = o.numbers[static_cast<std::size_t>(entry.field)]) p.*entry.member = *given;
     if (!o.excludes.empty()) {
         p.EXCLUDE_PAT = {};
         for (std::size_t i = 0; i < o.excludes.size() && i < p.EXCLUDE_PAT.size(); ++i) p.EXCLUDE_PAT[i] = o.excludes[i];

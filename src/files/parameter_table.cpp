@@ -8,7 +8,7 @@ namespace {
 using P = AnalysisParameters;
 using F = ParameterField;
 
-constexpr std::array<ParameterSpec, kParameterCount> kTable{{
+constexpr std::array<ParameterEntry, kParameterCount> kTable{{
     {F::StartSyncInterval, &P::START_SYNC_INTERVAL, "START_SYNC_INTERVAL", "txtStartSyncInterval",
      "--start-interval", "First frame interval in bits", 300, "エラー：開始インターバル値は100～2000です。",
      FieldMessageBox::Error, FieldCorrection::None, 0},
@@ -60,12 +60,12 @@ constexpr Range kExtendedIntervals{16, 65536};
 
 } // namespace
 
-const std::array<ParameterSpec, kParameterCount>& parameterTable()
+const std::array<ParameterEntry, kParameterCount>& parameterTable()
 {
     return kTable;
 }
 
-const ParameterSpec& specOf(ParameterField field)
+const ParameterEntry& entryOf(ParameterField field)
 {
     return kTable[static_cast<std::size_t>(field)];
 }
@@ -101,7 +101,7 @@ bool isInRange(ParameterField field, std::int32_t value, const AnalysisParameter
 
 void ResetParameters(AnalysisParameters& params)
 {
-    for (const ParameterSpec& spec : kTable) params.*spec.member = spec.resetValue;
+    for (const ParameterEntry& entry : kTable) params.*entry.member = entry.resetValue;
 }
 
 std::vector<std::string> parameterHeaderLines(const AnalysisParameters& p)
@@ -110,7 +110,7 @@ std::vector<std::string> parameterHeaderLines(const AnalysisParameters& p)
     std::vector<std::string> lines{std::string(kIntervalsLabel) + to_string(p.START_SYNC_INTERVAL) + "～" +
                                    to_string(p.END_SYNC_INTERVAL)};
     for (const HeaderLine& line : kHeaderLines)
-        lines.push_back(std::string(line.label) + to_string(p.*specOf(line.field).member));
+        lines.push_back(std::string(line.label) + to_string(p.*entryOf(line.field).member));
     return lines;
 }
 

@@ -49,7 +49,7 @@ enum class FieldCorrection {
 // limits; captures in other formats may be long and have long frames.
 enum class RangeSet { Classic, Extended };
 
-struct ParameterSpec {
+struct ParameterEntry {
     ParameterField field;
     std::int32_t AnalysisParameters::*member;
     std::string_view iniKey;
@@ -64,8 +64,8 @@ struct ParameterSpec {
 };
 
 // The eight, in the order of the window's fields.
-const std::array<ParameterSpec, kParameterCount>& parameterTable();
-const ParameterSpec& specOf(ParameterField field);
+const std::array<ParameterEntry, kParameterCount>& parameterTable();
+const ParameterEntry& entryOf(ParameterField field);
 
 // The orders stored files and readers rely on.
 std::span<const ParameterField> settingsReadOrder();

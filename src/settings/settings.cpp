@@ -38,7 +38,7 @@ std::vector<SettingsKey> keysInReadOrder(AnalysisParameters& p)
         {"RES_OUT_PATH", nullptr, &p.RES_OUT_PATH},
     };
     for (const ParameterField field : settingsReadOrder())
-        keys.push_back({specOf(field).iniKey, &(p.*specOf(field).member), nullptr});
+        keys.push_back({entryOf(field).iniKey, &(p.*entryOf(field).member), nullptr});
     for (std::size_t i = 0; i < p.EXCLUDE_PAT.size(); ++i)
         keys.push_back({kExcludeKeys[i], nullptr, &p.EXCLUDE_PAT[i]});
     return keys;
@@ -111,7 +111,7 @@ void SaveSettings(AnalysisParameters& params, const std::string& path, Toolkit& 
         {"PASSWORD_ENC", std::to_string(params.PASSWORD_ENC)},
     };
     for (const ParameterField field : settingsSaveOrder())
-        entries.push_back({specOf(field).iniKey, std::to_string(params.*specOf(field).member)});
+        entries.push_back({entryOf(field).iniKey, std::to_string(params.*entryOf(field).member)});
     if (!WriteProfileStrings(path, kSettingsSection, entries, steps))
         showError(toolkit, std::string(kMsgSettingsNotSaved) + path);
 }

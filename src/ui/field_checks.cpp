@@ -24,14 +24,14 @@ std::int32_t correctedEndSyncInterval(const AnalysisParameters& p, std::int32_t 
     return quotient.value_or(previousEnd);
 }
 
-void showFieldMessage(Toolkit& toolkit, const ParameterSpec& spec)
+void showFieldMessage(Toolkit& toolkit, const ParameterEntry& entry)
 {
-    switch (spec.box) {
-    case FieldMessageBox::Error: showError(toolkit, spec.message); break;
-    case FieldMessageBox::Confirm: toolkit.showMessage(spec.message, kConfirmCaption, Buttons::Ok); break;
+    switch (entry.box) {
+    case FieldMessageBox::Error: showError(toolkit, entry.message); break;
+    case FieldMessageBox::Confirm: toolkit.showMessage(entry.message, kConfirmCaption, Buttons::Ok); break;
     case FieldMessageBox::ConfirmOkCancel:
         // Either button closes the box; the answer changes nothing.
-        toolkit.showMessage(spec.message, kConfirmCaption, Buttons::OkCancel);
+        toolkit.showMessage(entry.message, kConfirmCaption, Buttons::OkCancel);
         break;
     }
 }
@@ -73,17 +73,17 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
         bool& shown_;
     } toolkit(plainToolkit, out.messageShown);
 
-    const ParameterSpec& spec = specOf(field);
+    const ParameterEntry& entry = entryOf(field);
     const std::optional<std::int32_t> number = NullToNumber(text);
-    std::int32_t& target = params.*spec.member;
+    std::int32_t& target = params.*entry.member;
     const std::int32_t previous = target;
     if (number) target = *number;
 
     if (!number || !isInRange(field, target, params)) {
-        showFieldMessage(toolkit, spec);
-        switch (spec.correction) {
+        showFieldMessage(toolkit, entry);
+        switch (entry.correction) {
         case FieldCorrection::None: break;
-        case FieldCorrection::ToValue: correct(out, target, spec.correctedValue); break;
+        case FieldCorrection::ToValue: correct(out, target, entry.correctedValue); break;
         case FieldCorrection::EndFromBuffer: correct(out, target, correctedEndSyncInterval(params, previous)); break;
         case FieldCorrection::ToFrameRounds: correct(out, target, params.FRAME_ROUNDS); break;
         }

@@ -38,10 +38,10 @@ MainWindow::MainWindow(Session& session, Toolkit& toolkit, SettingsLocation sett
     applyWindowFonts(*this, *ui_->txtResult);
     ui_->txtResult->setLineSource([this](std::size_t line) { return resultLineText(line); });
     fitToScreen();
-    for (const ParameterSpec& spec : parameterTable()) {
-        ParameterFieldBinding& f = fields_[static_cast<std::size_t>(spec.field)];
-        f.widget = findChild<QLineEdit*>(toQString(spec.widget));
-        f.field = spec.field;
+    for (const ParameterEntry& entry : parameterTable()) {
+        ParameterFieldBinding& f = fields_[static_cast<std::size_t>(entry.field)];
+        f.widget = findChild<QLineEdit*>(toQString(entry.widget));
+        f.field = entry.field;
     }
     for (const ParameterFieldBinding& f : fields_) f.widget->installEventFilter(this);
     ui_->txt入力ファイル->installEventFilter(this);
@@ -86,7 +86,7 @@ void MainWindow::startUp()
 void MainWindow::ShowParameters()
 {
     for (const ParameterFieldBinding& f : fields_)
-        f.widget->setText(QString::number(session_.params.*specOf(f.field).member));
+        f.widget->setText(QString::number(session_.params.*entryOf(f.field).member));
     ui_->txtThresholdRef->setText(toQString(ThresholdGuide(toStdString(ui_->txtFrameRounds->text()))));
 }
 

@@ -37,7 +37,7 @@ TEST(ParameterRanges, BoundsAreInclusive)
     };
     const AnalysisParameters p = resetValues();
     for (const Case& c : cases) {
-        const std::string where = std::string(specOf(c.field).iniKey) + " " + std::to_string(c.lo);
+        const std::string where = std::string(entryOf(c.field).iniKey) + " " + std::to_string(c.lo);
         const auto in = [&](std::int64_t v) { return isInRange(c.field, static_cast<std::int32_t>(v), p, c.ranges); };
         EXPECT_FALSE(in(c.lo - 1)) << where;
         EXPECT_TRUE(in(c.lo)) << where;
