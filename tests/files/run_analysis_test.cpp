@@ -146,6 +146,7 @@ TEST_F(RunAnalysisTest, LfRunReadsACopyThatHasNoNameWhileItIsWritten)
             EXPECT_EQ(lfCopiesLeft(), 1);
         }
     }
+    session->files.lfCopy.steps.afterCreate = nullptr; // it refers to the loop's counter
     EXPECT_EQ(readBytes(victim), "another user's file");
     // Header line 2 names the chosen input; the rows come from the converted copy.
     dir.write("in.txt", inputFile("xxTDM", "4747", "\n"));
