@@ -55,7 +55,9 @@ public:
     void showInterval(std::int32_t interval) override;
     void showIndex(std::int32_t index) override;
     void clearResults() override;
-    void appendResultLine(std::string_view line) override;
+    // The list derives its lines from the records when it paints them, so
+    // the run formats no window line for it.
+    bool wantsResultLines() const override { return false; }
     void showFoundCount(std::int32_t count) override;
     void candidateReported(const CandidateRecord& record) override;
 

@@ -133,15 +133,8 @@ void MainWindow::showIndex(std::int32_t index)
 void MainWindow::clearResults()
 {
     runResults_.clear();
-    runResults_.clear();
     ui_->txtResult->clear();
     ui_->txtResult->repaint();
-}
-
-void MainWindow::appendResultLine(std::string_view /*line*/)
-{
-    // The list derives its lines from the records (candidateReported) when
-    // it paints them: a line costs no more than its record.
 }
 
 void MainWindow::candidateReported(const CandidateRecord& record)
