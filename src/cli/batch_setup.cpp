@@ -5,6 +5,7 @@
 #include "platform/file.h"
 #include "files/parameter_table.h"
 #include "files/file_messages.h"
+#include "files/result_file.h"
 #include "files/session.h"
 #include "settings/settings.h"
 
@@ -30,15 +31,6 @@ std::string absolutePath(const std::string& path)
     std::error_code ec;
     const auto abs = std::filesystem::absolute(pathFromUtf8(path), ec);
     return ec ? path : utf8FromPath(abs.lexically_normal());
-}
-
-// The Result file path the window derives: the input's folder, "R", its name.
-std::string defaultResultPath(const std::string& input)
-{
-    const std::filesystem::path p = pathFromUtf8(input);
-    std::string name = "R";
-    name += utf8FromPath(p.filename());
-    return utf8FromPath(p.parent_path() / pathFromUtf8(name));
 }
 
 // Values outside the window's field ranges run as given, as settings-file
@@ -109,7 +101,7 @@ std::optional<int> prepareRun(int argc, char** argv, Session& session, Toolkit& 
     // Paths are opened as given; the header shows their absolute form.
     session.inputOpenName = options.input;
     session.resultPathDerived = !options.output;
-    session.resultOpenName = options.output ? *options.output : defaultResultPath(options.input);
+    session.resultOpenName = options.output ? *options.output : derivedResultPath(options.input);
     session.inputPath = absolutePath(session.inputOpenName);
     session.resultPath = absolutePath(session.resultOpenName);
     session.options.skipHeaderCheck = options.noHeaderCheck;

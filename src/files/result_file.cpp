@@ -28,6 +28,18 @@ std::string oneLine(std::string text)
 
 } // namespace
 
+std::string derivedResultPath(std::string_view inputPath)
+{
+    // Separators are ASCII, so a byte search cannot land inside a multi-byte
+    // character.
+    std::size_t name = inputPath.size();
+    while (name > 0 && !platform::isPathSeparator(inputPath[name - 1])) --name;
+    std::string result(inputPath.substr(0, name));
+    result += 'R';
+    result += inputPath.substr(name);
+    return result;
+}
+
 std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const std::string& resultPath,
                                            const AnalysisParameters& p, bool exclusionsOff)
 {

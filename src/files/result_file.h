@@ -20,6 +20,10 @@ class Session;
 class Toolkit;
 struct AnalysisParameters;
 
+// The Result file path the programs derive from the input's: its folder
+// (separator kept), "R", then its file name; a bare name gets "R" before it.
+std::string derivedResultPath(std::string_view inputPath);
+
 std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const std::string& resultPath,
                                            const AnalysisParameters& params, bool exclusionsOff);
 

@@ -1,19 +1,16 @@
 #include "ui/file_selection.h"
 
 #include "common/toolkit.h"
+#include "files/result_file.h"
 
 namespace morvelan {
 
 std::optional<std::string> ResultPathFor(std::string_view inputPath)
 {
-    // The separator is ASCII, so a byte search cannot land inside a
-    // multi-byte character.
-    const auto last = inputPath.rfind(kPathSeparator);
-    if (last == std::string_view::npos) return std::nullopt;
-    std::string result(inputPath.substr(0, last + 1));
-    result += 'R';
-    result += inputPath.substr(last + 1);
-    return result;
+    const std::string derived = derivedResultPath(inputPath);
+    // Without a folder in the path the browse keeps the Result path it had.
+    if (derived.size() == inputPath.size() + 1 && std::string_view(derived).substr(1) == inputPath) return std::nullopt;
+    return derived;
 }
 
 std::optional<InputFileChoice> ChooseInputFile(Toolkit& toolkit, std::string_view startName)

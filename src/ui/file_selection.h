@@ -9,8 +9,6 @@ namespace morvelan {
 
 class Toolkit;
 
-inline constexpr char kPathSeparator = '/';
-
 // The chosen file's folder (separator kept), "R", then its name; nullopt
 // when the path holds no separator, so the Result file path stays as it was.
 std::optional<std::string> ResultPathFor(std::string_view inputPath);

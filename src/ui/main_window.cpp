@@ -189,7 +189,7 @@ void MainWindow::adoptTypedInputPath()
     if (typed == session_.inputPath) return;
     // A bare name lies in the current folder; its Result file goes there too.
     std::optional<std::string> result;
-    if (!typed.empty()) result = ResultPathFor(typed).value_or("R" + typed);
+    if (!typed.empty()) result = derivedResultPath(typed);
     setInputPath(typed, result);
 }
 

@@ -2,6 +2,7 @@
 // two endings, Abort, and closing the window while a run goes on.
 #include "generated_capture.h"
 #include "ui/end_signals.h"
+#include "files/result_file.h"
 #include "ui/file_selection.h"
 #include "ui/raster_window.h"
 #include "window_fixture.h"
@@ -112,6 +113,8 @@ TEST(ResultPathFor, PutsAnRBeforeTheFileNameOrGivesNoneWithoutAFolder)
 {
     EXPECT_EQ(ResultPathFor("/data/in.txt"), "/data/Rin.txt");
     EXPECT_EQ(ResultPathFor("in.txt"), std::nullopt);
+    EXPECT_EQ(ResultPathFor("Rdata/in.txt"), "Rdata/Rin.txt");
+    EXPECT_EQ(derivedResultPath("in.txt"), "Rin.txt");
 }
 
 TEST_F(RunCommandTest, BrowsedOrTypedPathIsTheFileTheRunReads)
