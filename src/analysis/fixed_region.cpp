@@ -101,15 +101,5 @@ std::size_t fillRunEnd(std::string_view bits, std::size_t at)
     return end;
 }
 
-std::string bitsToHex(const std::string& bits)
-{
-    std::string hex;
-    for (std::size_t g = 0; g < bits.size(); g += 4) {
-        int v = 0;
-        for (std::size_t j = 0; j < 4; ++j) v = v * 2 + (g + j < bits.size() && bits[g + j] == '1');
-        hex += "0123456789ABCDEF"[v];
-    }
-    return hex;
-}
 
 } // namespace morvelan

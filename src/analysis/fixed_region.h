@@ -3,6 +3,7 @@
 // each offset takes in most frames and whether it keeps that value from
 // frame to frame. The run of kept offsets round a sync word is the fixed
 // region of the frame: the word and the constant words beside it.
+#include "engine/hex_convert.h"
 #include "engine/bit_buffer.h"
 
 #include <cstdint>
@@ -65,8 +66,5 @@ std::vector<Segment> wordSegments(std::string_view bits);
 // alternating values). `at` itself when no fill of two bits or more precedes.
 std::size_t fillRunEnd(std::string_view bits, std::size_t at);
 
-// "0"/"1" text as hexadecimal, four bits a digit; a last group shorter than
-// four is filled with 0s on the right.
-std::string bitsToHex(const std::string& bits);
 
 } // namespace morvelan

@@ -1,5 +1,6 @@
 #include "analysis/raster.h"
 
+#include "engine/hex_convert.h"
 #include "engine/search.h"
 
 #include <algorithm>
@@ -232,13 +233,8 @@ std::int64_t Raster::countMatches(std::int64_t compared) const
 
 std::string Raster::referenceHex() const
 {
-    std::string hex;
-    for (std::size_t g = 0; g + 4 <= reference_.size(); g += 4) {
-        const int v = (reference_[g] - '0') * 8 + (reference_[g + 1] - '0') * 4 + (reference_[g + 2] - '0') * 2 +
-                      (reference_[g + 3] - '0');
-        hex += "0123456789ABCDEF"[v];
-    }
-    return hex;
+    // Whole digits only: a partial last one is left out.
+    return bitsToHex(std::string_view(reference_).substr(0, reference_.size() / 4 * 4));
 }
 
 int Raster::columnX(std::int64_t column) const

@@ -7,6 +7,17 @@
 
 namespace morvelan {
 
+std::string bitsToHex(std::string_view bits)
+{
+    std::string hex;
+    for (std::size_t g = 0; g < bits.size(); g += 4) {
+        int v = 0;
+        for (std::size_t j = 0; j < 4; ++j) v = v * 2 + (g + j < bits.size() && bits[g + j] == '1');
+        hex += "0123456789ABCDEF"[v];
+    }
+    return hex;
+}
+
 std::int32_t hexconv(RunEvents& events, std::string_view c)
 {
     if (c.size() == 1) {

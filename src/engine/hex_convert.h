@@ -21,6 +21,10 @@ std::string HexConvert2(RunEvents& events, std::string_view group);
 // BitString event and "" otherwise.
 std::string HexConvert(RunEvents& events, std::string_view bits);
 
+// "0"/"1" text as upper-case hex digits, four bits a digit, the last digit
+// padded with zero bits; never fails (any character but '1' counts as 0).
+std::string bitsToHex(std::string_view bits);
+
 // Value of a valid hex digit character, or -1: the silent fast path for
 // callers that report bad characters through hexconv itself.
 inline int hexDigitValue(char c)
