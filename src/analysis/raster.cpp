@@ -105,16 +105,6 @@ bool plainPatternsMatch(std::string_view a, std::string_view b, std::int32_t all
 } // namespace
 
 
-std::string framePatternAt(const BitBuffer& bits, std::int64_t first, std::int32_t syncBits)
-{
-    std::string pattern;
-    const std::int64_t from = std::max<std::int64_t>(first, 0);
-    const std::int64_t to = std::min<std::int64_t>(first + std::int64_t{syncBits} - 1, kBitBufferLast);
-    if (to >= from) pattern.reserve(static_cast<std::size_t>(to - from + 1));
-    for (std::int64_t p = from; p <= to; ++p) pattern += static_cast<char>('0' + bits.get(p));
-    return pattern;
-}
-
 Raster::Raster(const BitBuffer& bits, const AnalysisParameters& params, const RasterRequest& request)
     : bits_(bits), params_(params), skipExclusions_(request.skipExclusions)
 {

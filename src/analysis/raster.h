@@ -166,8 +166,4 @@ private:
     std::int64_t count_ = 0;
 };
 
-// The frame pattern the search cuts at `first`: one "0"/"1" per cell of
-// first .. first + bits - 1 that lies inside the Bit buffer.
-std::string framePatternAt(const BitBuffer& bits, std::int64_t first, std::int32_t syncBits);
-
 } // namespace morvelan

@@ -3,9 +3,12 @@
 // writes from cell 1 upward; the search reads from IGNORE_START_BITS + 1.
 // A packed copy (cell p is bit p % 64 of word p / 64) is kept alongside the
 // cells, so the search reads 64 cells with one load and never repacks.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace morvelan {
 
@@ -101,5 +104,33 @@ private:
     std::array<std::uint8_t, kBitBufferCells> cells_{};
     std::array<std::uint64_t, kPackedWords> words_{};
 };
+
+// The frame pattern the search cuts at cell `first`: one "0"/"1" per cell of
+// first .. first + syncBits - 1 that lies inside the Bit buffer, into `out`
+// (its storage reused).
+inline void cutFramePattern(const BitBuffer& bits, std::int64_t first, std::int64_t syncBits, std::string& out)
+{
+    const std::int64_t from = std::max<std::int64_t>(first, 0);
+    const std::int64_t to = std::min<std::int64_t>(first + syncBits - 1, kBitBufferLast);
+    const auto n = static_cast<std::size_t>(std::max<std::int64_t>(0, to - from + 1));
+    out.resize(n);
+    const std::uint8_t* cells = bits.cells().data() + from;
+    std::size_t i = 0;
+    // Cells hold 0 or 1: eight of them become text with one addition.
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, cells + i, sizeof v);
+        v += 0x3030303030303030u;
+        std::memcpy(out.data() + i, &v, sizeof v);
+    }
+    for (; i < n; ++i) out[i] = static_cast<char>('0' + cells[i]);
+}
+
+inline std::string framePatternAt(const BitBuffer& bits, std::int64_t first, std::int64_t syncBits)
+{
+    std::string pattern;
+    cutFramePattern(bits, first, syncBits, pattern);
+    return pattern;
+}
 
 } // namespace morvelan

@@ -14,10 +14,7 @@ ReportedCandidate expandCandidate(const BitBuffer& bits, const AnalysisParameter
     c.interval = record.interval;
     c.index = record.index;
     c.count = record.count;
-    const std::int64_t first = firstCellOf(params, record.index);
-    const std::int64_t from = std::max<std::int64_t>(first, 0);
-    const std::int64_t to = std::min<std::int64_t>(first + params.SYNC_BIT_SIZE - 1, kBitBufferLast);
-    for (std::int64_t p = from; p <= to; ++p) c.pattern += static_cast<char>('0' + bits.get(p));
+    c.pattern = framePatternAt(bits, firstCellOf(params, record.index), params.SYNC_BIT_SIZE);
     SilentRunEvents silent; // the run has reported the conversion's failures already
     c.hex = HexConvert(silent, c.pattern);
     return c;

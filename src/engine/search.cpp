@@ -344,24 +344,7 @@ private:
 
     // The reference pattern as text: one "0"/"1" per cell of frame 1 that
     // lies inside the Bit buffer.
-    void buildReferenceText(std::int64_t first)
-    {
-        const std::int64_t from = std::max<std::int64_t>(first, 0);
-        const std::int64_t to = std::min<std::int64_t>(first + p_.SYNC_BIT_SIZE - 1, kBitBufferLast);
-        const auto n = static_cast<std::size_t>(std::max<std::int64_t>(0, to - from + 1));
-        if (pattern_.size() != n) pattern_.resize(n);
-        const std::uint8_t* cells = session_.bits.cells().data() + std::max<std::int64_t>(from, 0);
-        char* out = pattern_.data();
-        std::size_t i = 0;
-        // Cells hold 0 or 1: eight of them become text with one addition.
-        for (; i + 8 <= n; i += 8) {
-            std::uint64_t v;
-            std::memcpy(&v, cells + i, sizeof v);
-            v += 0x3030303030303030u;
-            std::memcpy(out + i, &v, sizeof v);
-        }
-        for (; i < n; ++i) out[i] = static_cast<char>('0' + cells[i]);
-    }
+    void buildReferenceText(std::int64_t first) { cutFramePattern(session_.bits, first, p_.SYNC_BIT_SIZE, pattern_); }
 
     // Hex digits of a full-length pattern: it always converts without a message.
     void buildHexOfFullPattern()
