@@ -398,28 +398,41 @@ private:
         }
     }
 
-    // The conversions of `count` candidates whose patterns equal pattern_,
-    // none reported: the same boxes, that many times over.
-    bool convertRepeatedly(std::int64_t count)
+    // The conversions of e.repeat candidates from e.index on, none reported,
+    // whose patterns all equal pattern_: the same boxes that many times over.
+    // They go in slices, so the window gets its turns and the Abort flag is
+    // seen even from a toolkit that shows every box.
+    bool convertRepeatedly(const CandidateEntry& e)
     {
+        static constexpr std::int64_t kSlice = std::int64_t{1} << 18;
         RecordingToolkit recorder;
         hex_ = HexConvert(recorder, pattern_);
         const std::vector<RecordingToolkit::Box>& boxes = recorder.boxes;
-        if (boxes.size() == 1 && boxes.front().caption.empty() && boxes.front().buttons == Buttons::Ok) {
-            conversionKit_.showErrorRepeated(boxes.front().text, count);
-        } else {
-            for (std::int64_t i = 0; i < count && !conversionKit_.failed; ++i)
-                for (const RecordingToolkit::Box& b : boxes) conversionKit_.showMessage(b.text, b.caption, b.buttons);
+        const bool oneError = boxes.size() == 1 && boxes.front().caption.empty() && boxes.front().buttons == Buttons::Ok;
+        for (std::int64_t done = 0; done < e.repeat;) {
+            const std::int64_t n = std::min(kSlice, e.repeat - done);
+            if (oneError) {
+                conversionKit_.showErrorRepeated(boxes.front().text, n);
+            } else {
+                for (std::int64_t i = 0; i < n && !conversionKit_.failed; ++i)
+                    for (const RecordingToolkit::Box& b : boxes)
+                        conversionKit_.showMessage(b.text, b.caption, b.buttons);
+            }
+            if (conversionKit_.failed) {
+                showPosition();
+                return false;
+            }
+            done += n;
+            shownIndex_ = e.index + done - 1;
+            if (pacer_.due() && !yieldToWindow()) return false;
         }
-        if (!conversionKit_.failed) return true;
-        showPosition();
-        return false;
+        return true;
     }
 
     bool consume(std::int64_t interval, const CandidateEntry& e)
     {
         buildReferenceText(std::int64_t{p_.IGNORE_START_BITS} + 1 + e.index);
-        if (e.repeat > 1) return convertRepeatedly(e.repeat);
+        if (e.repeat > 1) return convertRepeatedly(e);
         if (e.needsConversion) {
             hex_ = HexConvert(conversionKit_, pattern_);
             if (conversionKit_.failed) {
