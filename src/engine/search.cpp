@@ -361,28 +361,40 @@ private:
         }
     }
 
-    // The conversions of `count` candidates whose patterns equal pattern_,
-    // none reported: the same boxes, that many times over.
-    bool convertRepeatedly(std::int64_t count)
+    // The conversions of e.repeat candidates from e.index on, none reported,
+    // whose patterns all equal pattern_: the same failures that many times
+    // over. They go in slices, so the window gets its turns and the Abort
+    // flag is seen even from a toolkit that shows every box.
+    bool convertRepeatedly(const CandidateEntry& e)
     {
+        static constexpr std::int64_t kSlice = std::int64_t{1} << 18;
         RecordingEvents recorder;
         hex_ = HexConvert(recorder, pattern_);
         const std::vector<RecordingEvents::Failure>& failures = recorder.failures;
-        if (failures.size() == 1) {
-            conversionEvents_.conversionFailed(failures.front().conversion, failures.front().text, count);
-        } else {
-            for (std::int64_t i = 0; i < count && !conversionEvents_.failed; ++i)
-                for (const RecordingEvents::Failure& f : failures) conversionEvents_.conversionFailed(f.conversion, f.text, 1);
+        for (std::int64_t done = 0; done < e.repeat;) {
+            const std::int64_t n = std::min(kSlice, e.repeat - done);
+            if (failures.size() == 1) {
+                conversionEvents_.conversionFailed(failures.front().conversion, failures.front().text, n);
+            } else {
+                for (std::int64_t i = 0; i < n && !conversionEvents_.failed; ++i)
+                    for (const RecordingEvents::Failure& f : failures)
+                        conversionEvents_.conversionFailed(f.conversion, f.text, 1);
+            }
+            if (conversionEvents_.failed) {
+                showPosition();
+                return false;
+            }
+            done += n;
+            shownIndex_ = e.index + done - 1;
+            if (pacer_.due() && !yieldToWindow()) return false;
         }
-        if (!conversionEvents_.failed) return true;
-        showPosition();
-        return false;
+        return true;
     }
 
     bool consume(std::int64_t interval, const CandidateEntry& e)
     {
         buildReferenceText(firstCellOf(p_, e.index));
-        if (e.repeat > 1) return convertRepeatedly(e.repeat);
+        if (e.repeat > 1) return convertRepeatedly(e);
         if (e.needsConversion) {
             hex_ = HexConvert(conversionEvents_, pattern_);
             if (conversionEvents_.failed) {

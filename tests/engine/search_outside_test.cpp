@@ -114,7 +114,7 @@ struct OutsideCase {
     // The messages of one interval.
     std::vector<MessageRun> (*messages)(std::int64_t interval);
     // Toolkit calls one interval may take: the candidates compared one by
-    // one (frames inside the buffer) and a few for each run of equal ones.
+    // one (frames inside the buffer) and one for every slice of 2^18 in a run.
     std::int64_t callsPerInterval;
 };
 
@@ -213,7 +213,7 @@ TEST_P(EveryPathOutsideTheBuffer, SameMessagesAndNoRows)
 
 TEST_F(SearchOutsideTheBuffer, AbortIsAskedBeforeTheNextInterval)
 {
-    configure({"", INT32_MAX - 3, INT32_MAX, 0, 2, 10, false, pastTheEnd, 100});
+    configure({"", INT32_MAX - 3, INT32_MAX, 0, 2, 10, false, pastTheEnd, 10000});
     for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
         RunLengthToolkit kit = toolkit();
         kit.answer = answer;
@@ -227,23 +227,64 @@ TEST_F(SearchOutsideTheBuffer, AbortIsAskedBeforeTheNextInterval)
             EXPECT_EQ(kit.runs, expectedMessages());
             continue;
         }
-        // The run ends where it was pressed: the messages are those of its
-        // first interval.
+        // The run ends within the interval it was pressed in: its messages
+        // are the start of the first interval's, the last run maybe cut.
         EXPECT_FALSE(completed);
-        EXPECT_EQ(kit.runs, pastTheEnd(c.start));
+        const std::vector<MessageRun> first = pastTheEnd(c.start);
+        ASSERT_FALSE(kit.runs.empty());
+        ASSERT_LE(kit.runs.size(), first.size());
+        const std::size_t last = kit.runs.size() - 1;
+        for (std::size_t i = 0; i < last; ++i) EXPECT_EQ(kit.runs[i], first[i]);
+        EXPECT_EQ(kit.runs[last].text, first[last].text);
+        EXPECT_LE(kit.runs[last].count, first[last].count);
     }
+}
+
+// Shows every box of a run one by one, as the default does, and presses
+// Abort at the first.
+class BoxByBoxToolkit : public Toolkit {
+public:
+    explicit BoxByBoxToolkit(RunState& session) : session_(session) {}
+    std::int64_t boxes = 0;
+    std::int64_t questions = 0;
+    Answer showMessage(std::string_view, std::string_view, Buttons buttons) override
+    {
+        if (buttons == Buttons::OkCancel) ++questions;
+        else if (++boxes == 1) session_.abortFlag = true;
+        return Answer::Ok;
+    }
+    void yield() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> chooseOpenFile(std::string_view) override { return std::nullopt; }
+
+private:
+    RunState& session_;
+};
+
+TEST_F(SearchOutsideTheBuffer, AbortIsSeenWhileAToolkitShowsEveryBox)
+{
+    configure({"", INT32_MAX, INT32_MAX, 0, 2, 10, false, pastTheEnd, 0});
+    BoxByBoxToolkit kit(*session);
+    session->abortFlag = false;
+    EXPECT_TRUE(session->files.result.open(dir.file("result.txt")));
+    RunView view;
+    EXPECT_FALSE(SearchIntoResultFile(*session, session->params, kit, view, {1, SearchKernel::Auto}));
+    EXPECT_EQ(kit.questions, 1);
+    // Asked within some 20 ms, long before the two thousand million boxes
+    // of the interval are through.
+    EXPECT_LT(kit.boxes, std::int64_t{INT32_MAX} / 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EveryPathOutsideTheBuffer,
     ::testing::Values(
-        OutsideCase{"LastInterval", INT32_MAX, INT32_MAX, 0, 2, 10, false, pastTheEnd, 100},
-        OutsideCase{"LastEightIntervals", INT32_MAX - 7, INT32_MAX, 0, 2, 10, false, pastTheEnd, 100},
+        OutsideCase{"LastInterval", INT32_MAX, INT32_MAX, 0, 2, 10, false, pastTheEnd, 10000},
+        OutsideCase{"LastEightIntervals", INT32_MAX - 7, INT32_MAX, 0, 2, 10, false, pastTheEnd, 10000},
         // Every frame would match with every exclusion off, but the count
         // cannot reach the threshold.
-        OutsideCase{"ThresholdOutOfReach", INT32_MAX - 1, INT32_MAX, 0, 25, 30, true, pastTheEnd, 100},
+        OutsideCase{"ThresholdOutOfReach", INT32_MAX - 1, INT32_MAX, 0, 25, 30, true, pastTheEnd, 10000},
         OutsideCase{"FramesBeforeAndPast", INT32_MAX - 2, INT32_MAX, INT32_MIN, 2, 10, false, beforeAndPast,
-                    kLast + 100}),
+                    kLast + 10000}),
     [](const ::testing::TestParamInfo<OutsideCase>& info) { return std::string(info.param.name); });
 
 } // namespace
