@@ -5,7 +5,7 @@
 namespace morvelan {
 
 CaptureStatistics::CaptureStatistics(const BitBuffer& bits, std::int32_t decodedBits)
-    : bits_(bits), last_(std::clamp<std::int64_t>(decodedBits, 0, kBitBufferLast))
+    : bits_(bits), last_(std::clamp<std::int64_t>(decodedBits, 0, bits.last()))
 {
 }
 

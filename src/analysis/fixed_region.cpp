@@ -10,7 +10,7 @@ FrameProfile profileFrames(const BitBuffer& bits, std::int64_t first, std::int64
     p.interval = interval;
     if (interval <= 0) return p;
     first = std::max<std::int64_t>(first, 1);
-    lastCell = std::min<std::int64_t>(lastCell, kBitBufferLast);
+    lastCell = std::min<std::int64_t>(lastCell, bits.last());
     p.frames = lastCell >= first ? (lastCell - first + 1) / interval : 0;
     const auto width = static_cast<std::size_t>(interval);
     std::vector<std::int64_t> ones(width, 0);

@@ -51,11 +51,11 @@ void matchedPatternInto(std::string& out, const BitBuffer& bits, std::int64_t fi
 {
     const std::int64_t from = std::max<std::int64_t>(first, 0);
     const std::int64_t to = std::min({first + std::int64_t{syncBits} - 1, from + kMatchPositions - 1,
-                                      std::int64_t{kBitBufferLast}});
+                                      bits.last()});
     out.clear();
     if (to < from) return;
     out.resize(static_cast<std::size_t>(to - from + 1));
-    const std::uint8_t* cells = bits.cells().data() + from; // 0 <= from <= to <= kBitBufferLast
+    const std::uint8_t* cells = bits.cells().data() + from; // 0 <= from <= to <= bits.last()
     for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char>('0' + cells[i]);
 }
 
@@ -110,19 +110,19 @@ Raster::Raster(const BitBuffer& bits, const AnalysisParameters& params, const Ra
 {
     interval_ = request.interval;
     cell_ = request.cellSize;
+    const std::int64_t farthest = rasterFarthestOffset(bits);
     valid_ = interval_ >= 1 && interval_ <= kBitBufferCells && cell_ >= kMinRasterCellSize &&
-             cell_ <= kMaxRasterCellSize && request.offset >= -std::int64_t{kBitBufferCells} * 2 &&
-             request.offset <= std::int64_t{kBitBufferCells} * 2;
+             cell_ <= kMaxRasterCellSize && request.offset >= -farthest && request.offset <= farthest;
     if (!valid_) return;
     // Only an offset in range keeps this within 64 bits.
     start_ = std::int64_t{params.IGNORE_START_BITS} + 1 + request.offset;
 
     band_ = std::clamp<std::int64_t>(params.SYNC_BIT_SIZE, 0, interval_);
-    lastDataCell_ = request.decodedBits > 0 ? std::min<std::int64_t>(request.decodedBits, kBitBufferLast) : kBitBufferLast;
+    lastDataCell_ = request.decodedBits > 0 ? std::min<std::int64_t>(request.decodedBits, bits.last()) : bits.last();
 
     // Rows: the frames the search compares (as far as the buffer goes) and,
     // when the decoded length is known, every row that holds decoded bits.
-    const std::int64_t rowsInBuffer = start_ <= kBitBufferLast ? (kBitBufferLast - start_) / interval_ + 1 : 1;
+    const std::int64_t rowsInBuffer = start_ <= bits.last() ? (bits.last() - start_) / interval_ + 1 : 1;
     const std::int64_t compared = std::int64_t{params.FRAME_ROUNDS} + 1;
     std::int64_t rowCount = std::clamp<std::int64_t>(compared, 1, rowsInBuffer);
     if (request.decodedBits > 0 && lastDataCell_ >= start_)
@@ -169,7 +169,7 @@ RowMark Raster::markFrame(const std::string& frame) const
 std::int64_t Raster::samePatternRun(std::int64_t first) const
 {
     const std::int64_t last = first + params_.SYNC_BIT_SIZE - 1;
-    if (params_.SYNC_BIT_SIZE <= 0 || first > kBitBufferLast) return std::numeric_limits<std::int64_t>::max();
+    if (params_.SYNC_BIT_SIZE <= 0 || first > bits_.last()) return std::numeric_limits<std::int64_t>::max();
     if (last < 0) return (interval_ - 1 - last) / interval_;
     if (first < 0 && last >= kMatchPositions - 1) return (interval_ - 1 - first) / interval_;
     return 1;

@@ -41,6 +41,13 @@ inline constexpr std::int64_t kMaxRasterPixels = std::int64_t{1} << 26;
 // first kMaxRasterRows of them.
 inline constexpr std::int64_t kMaxRasterRows = std::int64_t{3} * kBitBufferCells;
 
+// The farthest offset a raster request may give, either way: twice the
+// buffer, and never less than twice the classic one.
+inline std::int64_t rasterFarthestOffset(const BitBuffer& bits)
+{
+    return 2 * std::max<std::int64_t>(kBitBufferCells, bits.last() + 1);
+}
+
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
     bool operator==(const Rgb&) const = default;
@@ -155,7 +162,7 @@ private:
     std::int64_t interval_ = 0;
     std::int64_t start_ = 0;
     std::int64_t band_ = 0;
-    std::int64_t lastDataCell_ = kBitBufferLast;
+    std::int64_t lastDataCell_ = 0;
     int cell_ = kDefaultRasterCellSize;
     int width_ = 0;
     int height_ = 0;

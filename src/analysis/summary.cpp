@@ -229,7 +229,7 @@ class GroupAnalyser {
 public:
     GroupAnalyser(const BitBuffer& bits, const AnalysisParameters& params, std::int32_t decodedBits)
         : bits_(bits), params_(params),
-          lastCell_(decodedBits > 0 ? std::min<std::int64_t>(decodedBits, kBitBufferLast) : MAX_INPUT_BITS),
+          lastCell_(std::min<std::int64_t>(decodedBits > 0 ? decodedBits : MAX_INPUT_BITS, bits.last())),
           statistics_(bits, static_cast<std::int32_t>(lastCell_)),
           window_(std::clamp(params.SYNC_BIT_SIZE, 1, CaptureStatistics::kMaxWidth)),
           examined_(examinedCandidates(params))

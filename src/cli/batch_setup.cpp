@@ -3,6 +3,7 @@
 
 #include "platform/cp932.h"
 #include "platform/file.h"
+#include "files/capture_reader.h"
 #include "files/parameter_table.h"
 #include "files/file_messages.h"
 #include "files/result_file.h"
@@ -36,11 +37,19 @@ std::string absolutePath(const std::string& path)
 // Values outside the window's field ranges run as given, as settings-file
 // values do in the window, after one warning line each. The sync width is
 // refused before this.
-void warnOutOfRange(const AnalysisParameters& p)
+void warnOutOfRange(const AnalysisParameters& p, RangeSet ranges)
 {
     for (const ParameterEntry& entry : parameterTable())
-        if (entry.field != ParameterField::SyncBitSize && !isInRange(entry.field, p.*entry.member, p))
-            std::cerr << entry.message << '\n';
+        if (entry.field != ParameterField::SyncBitSize && !isInRange(entry.field, p.*entry.member, p, ranges))
+            std::cerr << rangeMessage(entry.field, ranges) << '\n';
+}
+
+// The format whose ranges the warnings use: the one asked for, or the one
+// the file's first bytes show (the run looks again at the file it opens).
+InputFormat expectedFormat(const CliOptions& options)
+{
+    if (options.inputFormat != InputFormat::Auto) return options.inputFormat;
+    return detectFileFormat(options.input);
 }
 
 // The Result file must be creatable where it is named, and none of the files
@@ -96,7 +105,7 @@ std::optional<int> prepareRun(int argc, char** argv, Session& session, Toolkit& 
 
     if (!isValidSyncBitSize(session.params.SYNC_BIT_SIZE)) return usageError(kMsgSyncBitSize);
     if (session.params.FRAME_ROUNDS < 0) return usageError(kMsgFrameRounds);
-    warnOutOfRange(session.params);
+    warnOutOfRange(session.params, rangesFor(expectedFormat(options)));
 
     // Paths are opened as given; the header shows their absolute form.
     session.inputOpenName = options.input;
@@ -107,6 +116,9 @@ std::optional<int> prepareRun(int argc, char** argv, Session& session, Toolkit& 
     session.options.skipHeaderCheck = options.noHeaderCheck;
     session.options.skipExclusions = options.noExclusions;
     session.options.lfInput = options.lf;
+    session.options.inputFormat = options.inputFormat;
+    session.options.bitOrder = options.bitOrder;
+    session.options.channel = options.channel;
 
     const std::string settingsFile = options.settingsFile.value_or(std::string());
     if (auto refused = checkResultPath(session, settingsFile)) return refused;

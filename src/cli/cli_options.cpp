@@ -46,6 +46,41 @@ void addPath(CLI::App& app, const std::string& name, std::optional<std::string>&
         ->type_name("FILE");
 }
 
+// A name from a fixed list, turned into its value by `parse`.
+template <typename T, typename Parse>
+void addChoice(CLI::App& app, const std::string& name, T& target, Parse parse, const std::string& names,
+               const std::string& help)
+{
+    app.add_option_function<std::string>(
+           name,
+           [&target, name, parse, names](const std::string& text) {
+               const auto value = parse(text);
+               if (!value) throw CLI::ValidationError(name, "expected one of " + names + ", got '" + text + "'");
+               target = *value;
+           },
+           help + " (" + names + ")")
+        ->type_name("NAME");
+}
+
+void addInputOptions(CLI::App& app, CliOptions& o)
+{
+    addChoice(app, "--input-format", o.inputFormat, parseFormatName, "auto|tdm|hex|bits|u8|bin|ch10",
+              "Input format; auto tells the binary kinds apart and reads text as the classic hex capture");
+    addChoice(app, "--bit-order", o.bitOrder, parseBitOrderName, "msb|lsb",
+              "Order of the bits in each byte of a bin input (default msb)");
+    app.add_option_function<std::string>(
+           "--channel",
+           [&o](const std::string& text) {
+               const auto id = parseDecimal(text);
+               if (!id || *id < 0 || *id > 0xFFFF) throw CLI::ValidationError("--channel", "expected 0..65535, got '" + text + "'");
+               o.channel = static_cast<std::uint16_t>(*id);
+           },
+           "Chapter 10 channel ID to read (default: the lowest PCM channel)")
+        ->type_name("ID");
+    app.add_flag("--list-channels", o.listChannels,
+                 "List the channels of a Chapter 10 input and exit; runs no search and writes no Result file");
+}
+
 } // namespace
 
 std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
@@ -53,7 +88,7 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     CliOptions o;
     CLI::App app{"Morvelan batch analysis: finds the frame sync of a captured bit stream.", "morvelan-cli"};
     app.allow_windows_style_options(false); // "/data/in.txt" is a path on every system
-    app.add_option("INPUT", o.input, "Input data file (hex digits, one header line)")
+    app.add_option("INPUT", o.input, "Input data file (see --input-format)")
         ->required()
         ->check([](const std::string& name) { return name.empty() ? std::string("expected a file name, got ''") : std::string(); },
                 "FILE");
@@ -70,6 +105,7 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     app.add_flag("--no-header-check", o.noHeaderCheck, "Do not check the input's header line");
     app.add_flag("--no-exclusions", o.noExclusions, "Do not use the exclusion patterns");
     app.add_flag("--lf", o.lf, "The input's lines end in LF");
+    addInputOptions(app, o);
     app.add_flag("-q,--quiet", o.quiet, "Do not print the reported candidates");
     app.add_flag("--all-messages", o.allMessages,
                  "Print every message; by default each distinct text is printed at most 100 times");

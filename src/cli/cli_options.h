@@ -2,6 +2,7 @@
 // Command line of the batch program.
 #include "cli/cli_report.h"
 #include "files/parameter_table.h"
+#include "formats/input_format.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +23,10 @@ struct CliOptions {
     bool noHeaderCheck = false;
     bool noExclusions = false;
     bool lf = false;
+    InputFormat inputFormat = InputFormat::Auto;
+    BitOrder bitOrder = BitOrder::Msb;
+    std::optional<std::uint16_t> channel; // ch10
+    bool listChannels = false;             // ch10: list the channels, run nothing
     bool quiet = false;
     bool allMessages = false; // no cap on repeated stderr texts
     int threads = 0;          // 0: every core; 1: no worker threads

@@ -1,4 +1,5 @@
 #include "cli/cli_report.h"
+#include "files/input_messages.h"
 
 #include "cli/cli_options.h"
 
@@ -74,6 +75,26 @@ void addReportOptions(CLI::App& app, ReportOptions& o)
         ->type_name("INT");
 }
 
+namespace {
+
+// What the summary adds below its table about the input: frames past the
+// data, and for the classic format, lines that are not 80 digits.
+std::string summaryNotes(const InputAccount& input)
+{
+    std::string notes;
+    if (input.framesPastDataFrom) notes += messageFramesPastData(*input.framesPastDataFrom) + "\n";
+    if (input.format == InputFormat::Tdm && input.irregularLines) notes += std::string(kMsgSuggestHex) + "\n";
+    return notes;
+}
+
+std::string summaryJsonNotes(const InputAccount& input)
+{
+    return "\n\"framesPastDataFrom\":" +
+           (input.framesPastDataFrom ? std::to_string(*input.framesPastDataFrom) : std::string("null"));
+}
+
+} // namespace
+
 ReportView::ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out,
                        const Session& session)
     : console_(console), options_(options), printRows_(printRows), out_(std::move(out)), session_(session)
@@ -123,7 +144,9 @@ bool ReportView::finish(bool runCompleted, const Sink& errors)
 
     switch (options_.format) {
     case OutputFormat::Text:
-        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session_.params));
+        if (options_.summary)
+            out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session_.params) +
+                 summaryNotes(session_.input));
         break;
     case OutputFormat::Csv:
         beginRows();
@@ -132,7 +155,9 @@ bool ReportView::finish(bool runCompleted, const Sink& errors)
     case OutputFormat::Json:
         beginRows();
         if (printRows_) out_(printed_ == 0 ? "]" : "\n]");
-        if (options_.summary) out_(std::string(printRows_ ? "," : "") + "\n\"summary\":" + summaryJsonArray(groups));
+        if (options_.summary)
+            out_(std::string(printRows_ ? "," : "") + "\n\"summary\":" + summaryJsonArray(groups) + "," +
+                 summaryJsonNotes(session_.input));
         out_("}\n");
         break;
     }

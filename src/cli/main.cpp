@@ -4,8 +4,10 @@
 #include "cli/batch_setup.h"
 #include "cli/cli_report.h"
 #include "cli/console.h"
+#include "cli/console_events.h"
 #include "cli/end_signals.h"
 #include "common/text.h"
+#include "files/input_messages.h"
 #include "files/run_analysis.h"
 #include "files/session.h"
 #include "platform/system.h"
@@ -41,8 +43,12 @@ int main(int argc, char** argv)
     cli::ReportView report(view, options.report, !options.quiet, cli::stdoutSink(), session);
     SearchSettings search;
     search.threads = options.threads;
-    const bool ok = RunAnalysis(session, toolkit, report, search);
+    cli::ConsoleRunEvents events(toolkit, options.bitOrder);
+    const bool ok = RunAnalysis(session, toolkit, events, report, search);
     view.finish();
+    // A classic run's stderr stays as it always was; the summary says it.
+    if (ok && session.input.format != InputFormat::Tdm && session.input.framesPastDataFrom)
+        std::cerr << messageFramesPastData(*session.input.framesPastDataFrom) << '\n';
     session.files.closeBoth();
     const bool reported = report.finish(ok, cli::stderrSink());
     const bool printed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;

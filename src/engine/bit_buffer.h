@@ -1,14 +1,16 @@
 #pragma once
-// The Bit buffer: cells 0 .. 300100, each the number 0 or 1. The reader
+// The Bit buffer: cells 0 .. last(), each the number 0 or 1. The reader
 // writes from cell 1 upward; the search reads from IGNORE_START_BITS + 1.
+// The classic hex capture keeps its historic 300101 cells; other inputs get
+// a buffer sized to what the search compares.
 // A packed copy (cell p is bit p % 64 of word p / 64) is kept alongside the
 // cells, so the search reads 64 cells with one load and never repacks.
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace morvelan {
 
@@ -18,10 +20,23 @@ inline constexpr std::int32_t MAX_INPUT_BITS = 200000;
 // Zero words after the last cell: a wide read that starts inside the buffer
 // never leaves the array.
 inline constexpr std::int32_t kPackedPaddingWords = 16;
-inline constexpr std::int32_t kPackedWords = (kBitBufferCells + 63) / 64 + kPackedPaddingWords;
 
 class BitBuffer {
 public:
+    // The classic buffer, cells 0 .. kBitBufferLast.
+    BitBuffer() : BitBuffer(kBitBufferLast) {}
+    explicit BitBuffer(std::int64_t last) { resize(last); }
+
+    // Cells 0 .. last, all 0.
+    void resize(std::int64_t last)
+    {
+        last_ = std::max<std::int64_t>(last, 0);
+        const auto cells = static_cast<std::size_t>(last_ + 1);
+        cells_.assign(cells, 0);
+        words_.assign((cells + 63) / 64 + kPackedPaddingWords, 0);
+    }
+    std::int64_t last() const { return last_; }
+
     std::uint8_t get(std::int64_t pos) const { return contains(pos) ? cells_[static_cast<std::size_t>(pos)] : 0; }
     void set(std::int64_t pos, std::uint8_t bit)
     {
@@ -36,7 +51,7 @@ public:
     // bit first (v = 255 gives 1, 1, 1, 1).
     void setDigit(std::int64_t pos, std::uint32_t v)
     {
-        if (pos < 0 || pos + 3 > kBitBufferLast) {
+        if (pos < 0 || pos + 3 > last_) {
             for (int i = 0; i < 4; ++i) set(pos + i, (v >> (3 - i)) & 1u);
             return;
         }
@@ -80,14 +95,29 @@ public:
             p += static_cast<std::size_t>(count);
         }
     }
+    // Cells pos .. pos + n - 1 from bits[0 .. n-1], each 0 or 1; every
+    // cell of them lies inside the buffer.
+    void setCells(std::int64_t pos, const std::uint8_t* bits, std::size_t n)
+    {
+        auto p = static_cast<std::size_t>(pos);
+        std::memcpy(cells_.data() + p, bits, n);
+        for (std::size_t i = 0; i < n;) {
+            const int count = static_cast<int>(std::min<std::size_t>(64, n - i));
+            std::uint64_t packed = 0;
+            for (int k = 0; k < count; ++k) packed |= std::uint64_t{bits[i + static_cast<std::size_t>(k)] & 1u} << k;
+            setBits(p, packed, count);
+            p += static_cast<std::size_t>(count);
+            i += static_cast<std::size_t>(count);
+        }
+    }
     void clear()
     {
-        cells_.fill(0);
-        words_.fill(0);
+        std::fill(cells_.begin(), cells_.end(), std::uint8_t{0});
+        std::fill(words_.begin(), words_.end(), std::uint64_t{0});
     }
-    static constexpr bool contains(std::int64_t pos) { return pos >= 0 && pos <= kBitBufferLast; }
-    const std::array<std::uint8_t, kBitBufferCells>& cells() const { return cells_; }
-    const std::array<std::uint64_t, kPackedWords>& words() const { return words_; }
+    bool contains(std::int64_t pos) const { return pos >= 0 && pos <= last_; }
+    const std::vector<std::uint8_t>& cells() const { return cells_; }
+    const std::vector<std::uint64_t>& words() const { return words_; }
 
 private:
     // Packed cells p .. p + count - 1 (1 <= count <= 64) from `bits`.
@@ -101,8 +131,9 @@ private:
             words_[w + 1] = (words_[w + 1] & ~(mask >> (64 - s))) | (bits >> (64 - s));
     }
 
-    std::array<std::uint8_t, kBitBufferCells> cells_{};
-    std::array<std::uint64_t, kPackedWords> words_{};
+    std::int64_t last_ = 0;
+    std::vector<std::uint8_t> cells_;
+    std::vector<std::uint64_t> words_;
 };
 
 // The frame pattern the search cuts at cell `first`: one "0"/"1" per cell of
@@ -111,7 +142,7 @@ private:
 inline void cutFramePattern(const BitBuffer& bits, std::int64_t first, std::int64_t syncBits, std::string& out)
 {
     const std::int64_t from = std::max<std::int64_t>(first, 0);
-    const std::int64_t to = std::min<std::int64_t>(first + syncBits - 1, kBitBufferLast);
+    const std::int64_t to = std::min<std::int64_t>(first + syncBits - 1, bits.last());
     const auto n = static_cast<std::size_t>(std::max<std::int64_t>(0, to - from + 1));
     out.resize(n);
     const std::uint8_t* cells = bits.cells().data() + from;

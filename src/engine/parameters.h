@@ -3,6 +3,7 @@
 // four values carried only because the settings file holds them.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace morvelan {
@@ -35,6 +36,18 @@ inline std::int64_t firstCellOf(const AnalysisParameters& params, std::int64_t i
 {
     return std::int64_t{params.IGNORE_START_BITS} + 1 + index;
 }
+
+// The last cell the search compares at `interval`: the last bit of the last
+// frame of the candidate with the highest index (interval - 1).
+inline std::int64_t lastComparedCell(const AnalysisParameters& params, std::int64_t interval)
+{
+    return std::int64_t{params.IGNORE_START_BITS} + (std::int64_t{params.FRAME_ROUNDS} + 1) * interval +
+           params.SYNC_BIT_SIZE - 1;
+}
+
+// The first interval of START .. END (those above 0) whose compared frames
+// reach past cell `lastDataCell`; none when all of them end inside it.
+std::optional<std::int32_t> firstIntervalPast(const AnalysisParameters& params, std::int64_t lastDataCell);
 
 // A sync width the search's conversion to hex can take: 4 to 64 bits, whole
 // hex digits.

@@ -14,6 +14,8 @@ enum class Conversion {
     BitString,   // a bit string of 3 to 64 characters to hex digits
 };
 
+struct InputAccount;
+
 class RunEvents {
 public:
     virtual ~RunEvents() = default;
@@ -24,6 +26,10 @@ public:
     virtual bool confirmAbort() = 0;
     // Lets the window handle its events (a click on Abort among them).
     virtual void yield() = 0;
+    // The run has chosen how to read an input in a format other than the
+    // classic one (for Chapter 10, once its channel is known). Before any
+    // bit of it is searched.
+    virtual void inputChosen(const InputAccount&) {}
 };
 
 // Takes every event and reports none; an abort is always confirmed.

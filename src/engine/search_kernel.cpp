@@ -330,7 +330,7 @@ SearchKernel resolveKernel(SearchKernel kernel)
 
 SearchPlan::SearchPlan(const BitBuffer& bits, const AnalysisParameters& params, bool skipExclusions,
                        SearchKernel kernel)
-    : words_(bits.words().data()), first_(firstCellOf(params, 0)), frames_(params.FRAME_ROUNDS),
+    : words_(bits.words().data()), last_(bits.last()), first_(firstCellOf(params, 0)), frames_(params.FRAME_ROUNDS),
       allowed_(params.ALLOW_ERR_BITS), syncBits_(params.SYNC_BIT_SIZE),
       width_(std::clamp(params.SYNC_BIT_SIZE, 0, kMatchPositions)),
       needed_(std::max<std::int64_t>(1, std::int64_t{params.THRESHOLD} - 1)),
@@ -378,7 +378,7 @@ void SearchPlan::addExclusions(const AnalysisParameters& params)
 SearchPlan::Window SearchPlan::frameAt(std::int64_t pos) const
 {
     const std::int64_t first = std::max<std::int64_t>(pos, 0);
-    const std::int64_t lastCell = std::min<std::int64_t>(pos + syncBits_ - 1, kBitBufferLast);
+    const std::int64_t lastCell = std::min<std::int64_t>(pos + syncBits_ - 1, last_);
     const std::int64_t length = std::max<std::int64_t>(0, lastCell - first + 1);
     const int width = static_cast<int>(std::min<std::int64_t>(kMatchPositions, length));
     if (width == 0) return {0, 0};
@@ -433,7 +433,7 @@ std::int64_t SearchPlan::countGeneral(std::int64_t first, std::int64_t interval)
     std::int64_t matches = 0;
     for (std::int64_t k = 1; k <= frames_; ++k) {
         const std::int64_t pos = first + k * interval;
-        if (pos > kBitBufferLast) {
+        if (pos > last_) {
             // Every later frame lies past the buffer too: all are the same
             // empty frame, so count them at once.
             const Window none{0, 0};
@@ -452,13 +452,13 @@ std::int64_t SearchPlan::countGeneral(std::int64_t first, std::int64_t interval)
 bool SearchPlan::needsConversion(std::int64_t x) const
 {
     const std::int64_t first = first_ + x;
-    return !silentConversion_ || first < 0 || first + syncBits_ - 1 > kBitBufferLast;
+    return !silentConversion_ || first < 0 || first + syncBits_ - 1 > last_;
 }
 
 void SearchPlan::examineOne(std::int64_t interval, std::int64_t x, std::vector<CandidateEntry>& out) const
 {
     const std::int64_t first = first_ + x;
-    const bool allFixed = first >= 0 && first + frames_ * interval + width_ - 1 <= kBitBufferLast;
+    const bool allFixed = first >= 0 && first + frames_ * interval + width_ - 1 <= last_;
     const std::int64_t matches = allFixed ? countFixedWidth(first, interval) : countGeneral(first, interval);
     const bool reported = matches >= needed_;
     const bool convert = needsConversion(x);
@@ -470,11 +470,11 @@ void SearchPlan::examineOne(std::int64_t interval, std::int64_t x, std::vector<C
 std::int64_t SearchPlan::outsideRunEnd(std::int64_t interval, std::int64_t x) const
 {
     const std::int64_t first = first_ + x;
-    if (first > kBitBufferLast) return std::numeric_limits<std::int64_t>::max(); // the rest lie further past
+    if (first > last_) return std::numeric_limits<std::int64_t>::max(); // the rest lie further past
     // Frames 0 .. below end before cell 0; the next one must start past the
     // last cell, and the run lasts until frame `below` reaches cell 0.
     const std::int64_t below = std::min(std::max<std::int64_t>(frames_, 0), (-syncBits_ - first) / interval);
-    if (below < frames_ && first + (below + 1) * interval <= kBitBufferLast) return x;
+    if (below < frames_ && first + (below + 1) * interval <= last_) return x;
     return x + (-syncBits_ - (first + below * interval)) + 1;
 }
 
@@ -483,10 +483,10 @@ std::int64_t SearchPlan::quietRunEnd(std::int64_t interval, std::int64_t x) cons
     if (syncBits_ < 1) return x;
     const std::int64_t first = first_ + x;
     const std::int64_t end = first + syncBits_ - 1; // the reference's last cell
-    if (first > kBitBufferLast || end < 0) return emptyReferenceReported_ ? x : outsideRunEnd(interval, x);
-    if (silentConversion_ && !fullReferenceReported_ && first >= 0 && end <= kBitBufferLast &&
-        first + interval > kBitBufferLast)
-        return kBitBufferLast - syncBits_ + 2 - first_;
+    if (first > last_ || end < 0) return emptyReferenceReported_ ? x : outsideRunEnd(interval, x);
+    if (silentConversion_ && !fullReferenceReported_ && first >= 0 && end <= last_ &&
+        first + interval > last_)
+        return last_ - syncBits_ + 2 - first_;
     return x;
 }
 
@@ -504,7 +504,7 @@ void SearchPlan::examineEach(std::int64_t interval, std::int64_t x0, std::int64_
         // Runs with an empty reference still show its conversion; the others
         // have nothing to show.
         const std::int64_t first = first_ + x;
-        if (first > kBitBufferLast || first + syncBits_ - 1 < 0) out.push_back({x, 0, false, true, end - x});
+        if (first > last_ || first + syncBits_ - 1 < 0) out.push_back({x, 0, false, true, end - x});
         x = end;
     }
 }
@@ -514,16 +514,16 @@ void SearchPlan::examine(std::int64_t interval, std::int64_t x0, std::int64_t x1
 {
     std::int64_t lo = x1;
     std::int64_t hi = x1 - 1;
-    if (kernel_ != SearchKernel::PerCandidate && width_ >= 1 && frames_ >= 1 && frames_ <= kBitBufferCells) {
+    if (kernel_ != SearchKernel::PerCandidate && width_ >= 1 && frames_ >= 1 && frames_ <= last_ + 1) {
         // Candidates whose every frame lies inside the buffer.
         lo = std::max(x0, -first_);
-        hi = std::min(x1 - 1, kBitBufferLast - width_ + 1 - frames_ * interval - first_);
+        hi = std::min(x1 - 1, last_ - width_ + 1 - frames_ * interval - first_);
         if (hi < lo) lo = x1, hi = x1 - 1;
     }
     examineEach(interval, x0, lo, out);
     if (lo <= hi) {
         const std::int64_t convertFrom =
-            silentConversion_ ? std::max(lo, kBitBufferLast - syncBits_ + 1 - first_ + 1) : lo;
+            silentConversion_ ? std::max(lo, last_ - syncBits_ + 1 - first_ + 1) : lo;
         if (kernel_ == SearchKernel::Avx2) sliceRangeAvx2(*this, interval, lo, hi, convertFrom, out);
         else sliceRangeWords64(*this, interval, lo, hi, convertFrom, out);
     }

@@ -73,6 +73,7 @@ public:
     };
 
     const std::uint64_t* words() const { return words_; }
+    std::int64_t lastCell() const { return last_; }
     std::int64_t firstCell() const { return first_; }
     std::int64_t frames() const { return frames_; }
     std::int32_t allowed() const { return allowed_; }
@@ -97,6 +98,7 @@ private:
     bool needsConversion(std::int64_t x) const;
 
     const std::uint64_t* words_;
+    std::int64_t last_;    // the Bit buffer's last cell
     std::int64_t first_;   // IGNORE_START_BITS + 1
     std::int64_t frames_;  // FRAME_ROUNDS
     std::int32_t allowed_; // ALLOW_ERR_BITS

@@ -70,7 +70,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
     }
 
     // Bits of an earlier, unrelated input must not leak into this analysis.
-    session.bits.clear();
+    session.bits.resize(kBitBufferLast);
     session.decodedBits = 0;
 
     std::int64_t p = 1;
@@ -97,6 +97,8 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
             // Plain ASCII reads as it stands; only other lines need the codec.
             if (isPlainAscii(line)) text.swap(line);
             else text = decodeCp932(line);
+            if (!session.input.irregularLines && countCharacters(text) != kDigitsPerLine)
+                session.input.irregularLines = true;
             offset = 0;
             column = 1;
             if (packWholeLine(session, text, p)) {
@@ -114,6 +116,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
         } else {
             v = hexconv(events, ""); // a missing position is a bad digit
         }
+        if (v == kBadHexDigit) ++session.input.badDigits;
         session.bits.setDigit(p, static_cast<std::uint32_t>(v));
         p += 4;
         session.decodedBits = static_cast<std::int32_t>(p - 1);

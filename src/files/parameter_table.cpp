@@ -99,6 +99,21 @@ bool isInRange(ParameterField field, std::int32_t value, const AnalysisParameter
     return false;
 }
 
+std::string_view rangeMessage(ParameterField field, RangeSet ranges)
+{
+    if (ranges == RangeSet::Extended) {
+        // In the words of the classic messages, with the wider limits.
+        if (field == F::StartSyncInterval) return "エラー：開始インターバル値は16～65536です。";
+        if (field == F::EndSyncInterval) return "エラー：終了インターバル値は16～65536です。";
+    }
+    return entryOf(field).message;
+}
+
+RangeSet rangesFor(InputFormat format)
+{
+    return format == InputFormat::Tdm || format == InputFormat::Auto ? RangeSet::Classic : RangeSet::Extended;
+}
+
 void ResetParameters(AnalysisParameters& params)
 {
     for (const ParameterEntry& entry : kTable) params.*entry.member = entry.resetValue;

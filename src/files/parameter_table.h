@@ -7,6 +7,7 @@
 // from here.
 
 #include "engine/parameters.h"
+#include "formats/input_format.h"
 
 #include <array>
 #include <cstdint>
@@ -75,6 +76,12 @@ std::span<const ParameterField> settingsSaveOrder();
 // in its range (some ranges depend on other parameters).
 bool isInRange(ParameterField field, std::int32_t value, const AnalysisParameters& params,
                RangeSet ranges = RangeSet::Classic);
+
+// The message shown when a value lies outside the field's range of `ranges`.
+std::string_view rangeMessage(ParameterField field, RangeSet ranges);
+// The ranges that hold for an input of `format` (Auto: the classic ones
+// until the format is known).
+RangeSet rangesFor(InputFormat format);
 
 // Puts the eight numbers back to their reset values; patterns and carried
 // values stay as they are.

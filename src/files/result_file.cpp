@@ -9,8 +9,14 @@
 #include "files/file_messages.h"
 #include "files/input_reader.h"
 #include "files/lf_copy.h"
+#include "files/capture_reader.h"
+#include "files/input_messages.h"
+#include "formats/format_detect.h"
 
+#include <algorithm>
 #include <charconv>
+#include <span>
+#include <vector>
 #include <filesystem>
 
 namespace morvelan {
@@ -41,11 +47,12 @@ std::string derivedResultPath(std::string_view inputPath)
 }
 
 std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const std::string& resultPath,
-                                           const AnalysisParameters& p, bool exclusionsOff)
+                                           const AnalysisParameters& p, bool exclusionsOff,
+                                           std::string_view inputSuffix)
 {
     std::vector<std::string> lines{
         "; Tarnwick Version " + std::string(kResultFileVersion) + " Revision " + std::string(kResultFileRevision),
-        "; 入力ファイル   : " + oneLine(inputPath),
+        "; 入力ファイル   : " + oneLine(inputPath) + std::string(inputSuffix),
         "; 出力ファイル   : " + oneLine(resultPath),
     };
     for (std::string& line : parameterHeaderLines(p)) lines.push_back(std::move(line));
@@ -57,10 +64,36 @@ std::vector<std::string> ResultHeaderLines(const std::string& inputPath, const s
     return lines;
 }
 
-bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& toolkit)
+namespace {
+
+// A text file whose first block holds line feeds and no carriage return.
+bool hasLfOnlyLines(std::span<const std::uint8_t> head)
 {
-    const std::string& inputPath = session.inputPath;
-    const std::string& inputName = session.inputOpenName.empty() ? inputPath : session.inputOpenName;
+    const auto has = [&](std::uint8_t c) { return std::find(head.begin(), head.end(), c) != head.end(); };
+    return has('\n') && !has('\r');
+}
+
+// Settles the format of the opened file 1: the one asked for, or the one
+// its first bytes show. The file is left at its first byte.
+bool settleFormat(Session& session)
+{
+    InputAccount& account = session.input;
+    account = {};
+    account.format = session.options.inputFormat;
+    if (account.format != InputFormat::Auto) return true;
+    const auto head = readDetectionHead(session.files.input.file());
+    if (!head) return false;
+    account.format = detectFormat(*head);
+    account.detected = true;
+    account.lfAssumed = account.format == InputFormat::Tdm && !session.options.lfInput && hasLfOnlyLines(*head);
+    return true;
+}
+
+} // namespace
+
+bool OpenInputFile(Session& session, Toolkit& toolkit)
+{
+    const std::string& inputName = session.inputOpenName.empty() ? session.inputPath : session.inputOpenName;
     const std::string& resultName = session.resultOpenName.empty() ? session.resultPath : session.resultOpenName;
     if (!FileHasData(inputName)) return false;
 
@@ -69,7 +102,6 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
         showError(toolkit, messageSameFile(session.resultPath));
         return false;
     }
-
     const auto fail = [&](const std::string& message) {
         showError(toolkit, message);
         session.files.closeBoth();
@@ -77,21 +109,37 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
     };
     InputFile& input = session.files.input;
     if (!input.open(inputName)) return fail(messageCannotOpenInput(inputName));
-    ResultOpenRules rules;
-    rules.followLinks = !session.resultPathDerived;
-    if (const auto opened = input.file().identity()) rules.forbidden.push_back(*opened);
-    if (session.options.lfInput) {
+    session.files.inputIdentity = input.file().identity();
+    if (!settleFormat(session)) return fail(messageCannotReadInput(inputName));
+    const InputAccount& account = session.input;
+    if (account.format == InputFormat::Tdm && (session.options.lfInput || account.lfAssumed)) {
         LfCopy& copy = session.files.lfCopy;
         if (!ConvertLfFile(input.file(), inputName, copy, toolkit, session.abortFlag)) {
             session.files.closeBoth();
             return false;
         }
-        if (const auto copied = copy.identity()) rules.forbidden.push_back(*copied);
         if (copy.steps.afterConvert) copy.steps.afterConvert();
-        platform::File copied = copy.release();
-        if (!copied.isOpen()) return fail(messageCannotReadFile(LfCopy::pattern()));
-        input.adopt(std::move(copied));
+        const auto copied = copy.identity();
+        platform::File file = copy.release();
+        if (!file.isOpen()) return fail(messageCannotReadFile(LfCopy::pattern()));
+        session.files.lfCopyIdentity = copied;
+        input.adopt(std::move(file));
     }
+    return true;
+}
+
+bool OpenResultFile(Session& session, const AnalysisParameters& params, Toolkit& toolkit)
+{
+    const std::string& resultName = session.resultOpenName.empty() ? session.resultPath : session.resultOpenName;
+    const auto fail = [&](const std::string& message) {
+        showError(toolkit, message);
+        session.files.closeBoth();
+        return false;
+    };
+    ResultOpenRules rules;
+    rules.followLinks = !session.resultPathDerived;
+    if (const auto opened = session.files.inputIdentity) rules.forbidden.push_back(*opened);
+    if (const auto copied = session.files.lfCopyIdentity) rules.forbidden.push_back(*copied);
     if (!session.files.result.open(resultName, rules)) {
         switch (session.files.result.openError()) {
         case ResultOpenError::Locked: return fail(messageResultInUse(session.resultPath));
@@ -103,13 +151,19 @@ bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& t
     }
     // The header goes out as one block, before any row.
     std::string header;
-    for (const std::string& line :
-         ResultHeaderLines(inputPath, session.resultPath, params, session.options.skipExclusions)) {
+    const std::string suffix = headerFormatSuffix(session.input, session.options.bitOrder);
+    for (const std::string& line : ResultHeaderLines(session.inputPath, session.resultPath, params,
+                                                     session.options.skipExclusions, suffix)) {
         header += encodeCp932(line);
         header += "\r\n";
     }
     if (!session.files.result.writeBytes(header)) return fail(messageCannotWriteResult(session.resultPath));
     return true;
+}
+
+bool OpenRunFiles(Session& session, const AnalysisParameters& params, Toolkit& toolkit)
+{
+    return OpenInputFile(session, toolkit) && OpenResultFile(session, params, toolkit);
 }
 
 } // namespace morvelan

@@ -7,6 +7,7 @@
 #include "engine/search.h"
 #include "files/session.h"
 #include "files/file_messages.h"
+#include "files/capture_reader.h"
 #include "files/input_reader.h"
 #include "files/result_file.h"
 #include "files/result_rows.h"
@@ -14,6 +15,23 @@
 
 
 namespace morvelan {
+namespace {
+
+// The events of a run on a capture in another format than the classic one:
+// every conversion it meets is of a frame cut by the end of the data.
+class CaptureRunEvents : public RunEvents {
+public:
+    explicit CaptureRunEvents(RunEvents& inner) : inner_(inner) {}
+    void conversionFailed(Conversion, std::string_view, std::int64_t) override {}
+    bool confirmAbort() override { return inner_.confirmAbort(); }
+    void yield() override { inner_.yield(); }
+    void inputChosen(const InputAccount& account) override { inner_.inputChosen(account); }
+
+private:
+    RunEvents& inner_;
+};
+
+} // namespace
 
 bool RunAnalysis(Session& session, Toolkit& toolkit, RunView& view, const SearchSettings& search)
 {
@@ -43,9 +61,26 @@ bool RunAnalysis(Session& session, Toolkit& toolkit, RunEvents& events, RunView&
         showError(toolkit, messageCodecUnavailable(*reason));
         return false;
     }
-    if (!OpenRunFiles(session, params, toolkit)) return false;
-    if (!ReadInputFile(session, toolkit, events)) return false;
-    if (!SearchIntoResultFile(session, params, toolkit, events, view, search)) return false;
+    if (!OpenInputFile(session, toolkit)) return false;
+    if (session.input.format == InputFormat::Tdm) {
+        if (session.input.lfAssumed) events.inputChosen(session.input);
+        if (!OpenResultFile(session, params, toolkit)) return false;
+        if (!ReadInputFile(session, toolkit, events)) return false;
+    } else {
+        // The capture is read before the Result file is touched: a refused
+        // capture leaves an earlier Result file as it was.
+        if (!ReadCaptureFile(session, params, toolkit, events)) return false;
+        if (!OpenResultFile(session, params, toolkit)) return false;
+    }
+    session.input.framesPastDataFrom = firstIntervalPast(params, session.decodedBits);
+    if (session.input.format == InputFormat::Tdm) {
+        if (!SearchIntoResultFile(session, params, toolkit, events, view, search)) return false;
+    } else {
+        // Reference frames cut by the end of the capture are frames past the
+        // data, not text to convert: nothing to show for them.
+        CaptureRunEvents captureEvents(events);
+        if (!SearchIntoResultFile(session, params, toolkit, captureEvents, view, search)) return false;
+    }
 
     if (!session.files.closeBoth()) {
         showError(toolkit, messageCannotWriteResult(session.resultPath));

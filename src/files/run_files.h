@@ -111,9 +111,15 @@ struct RunFiles {
     InputFile input;   // file 1
     ResultFile result; // file 2
     LfCopy lfCopy;     // the private CR LF copy of an LF input
+    // What was opened, whatever names lead there now: the Result file may be
+    // neither.
+    std::optional<platform::FileIdentity> inputIdentity;
+    std::optional<platform::FileIdentity> lfCopyIdentity;
     // Closes file 1 and the LF copy, then file 2; false when file 2 lost data.
     bool closeBoth()
     {
+        inputIdentity.reset();
+        lfCopyIdentity.reset();
         input.close();
         lfCopy.close();
         return result.close();

@@ -303,7 +303,7 @@ void RasterWindow::showInfo()
 
 void RasterWindow::showHover(qint64 row, qint64 column, qint64 position)
 {
-    const bool data = position >= 1 && position <= kBitBufferLast &&
+    const bool data = position >= 1 && position <= source_.bits->last() &&
                       (source_.decodedBits <= 0 || position <= source_.decodedBits);
     hover_->setText(QStringLiteral("フレーム %1　列 %2　ビット位置 %3　%4")
                         .arg(row + 1)

@@ -164,6 +164,7 @@ TEST_F(ReaderTest, RandomBytesShowOnlyReaderMessages)
         for (char& b : bytes) b = static_cast<char>(rng() & 0xFF);
         session->inputPath = dir.write("random.bin", bytes);
         session->options.skipHeaderCheck = skipHeaderCheck;
+        session->options.inputFormat = InputFormat::Tdm; // auto would take random bytes as binary
         tk.messages.clear();
         RunAnalysis(*session, tk, view);
         session->files.closeBoth();
