@@ -80,6 +80,9 @@ struct PcmWord {
     Mode mode = Mode::Throughput;
     bool align32 = false;
     bool headers = false; // an intra-packet header before each minor frame
+
+    unsigned alignBits() const { return align32 ? 32 : 16; }
+    bool operator==(const PcmWord&) const = default;
 };
 
 // False when not exactly one of the three mode bits is set.

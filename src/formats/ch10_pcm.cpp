@@ -41,7 +41,7 @@ std::optional<std::uint64_t> unpackedFrameBits(const PcmSetup& s, unsigned unit)
 FormatProblem::Kind pcmLayout(const PcmWord& pcm, const PcmSetup& setup, std::uint32_t dataBytes, PcmLayout& layout)
 {
     using Kind = FormatProblem::Kind;
-    const unsigned unit = pcm.align32 ? 32 : 16;
+    const unsigned unit = pcm.alignBits();
     layout = {};
     layout.wordBytes = unit / 8;
     const bool framed = pcm.mode != PcmWord::Mode::Throughput;

@@ -12,8 +12,6 @@ namespace {
 
 using Kind = FormatProblem::Kind;
 
-constexpr std::uint64_t kScanStep = 8u << 20;
-
 class Ch10FileReader final : public Ch10Reader {
 public:
     Ch10FileReader(ByteSourceOpener open, Ch10Options options)
@@ -78,7 +76,7 @@ std::unique_ptr<ByteSource> openSource(const ByteSourceOpener& open) { return op
 ReadStatus Ch10FileReader::scanStep()
 {
     if (!scan_) scan_ = std::make_unique<Ch10Scan>(openSource(open_));
-    switch (scan_->step(kScanStep)) {
+    switch (scan_->step(kCh10ScanStep)) {
     case Ch10Scan::Step::More: return ReadStatus::More;
     case Ch10Scan::Step::Refused: problem_ = scan_->problem(); return status_ = ReadStatus::Refused;
     case Ch10Scan::Step::Failed: problem_ = scan_->problem(); return status_ = ReadStatus::Failed;
@@ -95,11 +93,12 @@ ReadStatus Ch10FileReader::chooseChannel()
         problem_.channel = *options_.channel;
         const auto found = channels.find(*options_.channel);
         if (found == channels.end()) problem_.kind = Kind::Ch10ChannelMissing;
-        else if (!found->second.pcm) problem_.kind = Kind::Ch10ChannelNotPcm, problem_.value = found->second.firstType;
+        else if (!found->second.pcmMode)
+            problem_.kind = Kind::Ch10ChannelNotPcm, problem_.value = found->second.firstType;
         else chosen = *options_.channel;
     } else {
         for (const auto& [id, info] : channels)
-            if (info.pcm) {
+            if (info.pcmMode) {
                 chosen = id;
                 break;
             }

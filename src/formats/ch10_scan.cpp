@@ -79,13 +79,15 @@ Ch10Scan::Step Ch10Scan::endPacket()
         if (stored != checksum_.value()) return refuse(Kind::Ch10DataChecksum, stored);
     }
     const auto [entry, added] = channels_.try_emplace(header_.channel);
-    if (added) entry->second.firstType = header_.dataType;
+    Ch10Channel& channel = entry->second;
+    if (added) channel.firstType = header_.dataType;
+    ++channel.packets;
     if (header_.dataType != kCh10PcmFormat1) return Step::More;
     if (header_.dataLength < 4) return refuse(Kind::Ch10BadLength, header_.packetLength);
     PcmWord pcm;
     const std::uint32_t word = le32(channelWord_.data());
     if (!decodePcmWord(word, pcm)) return refuse(Kind::Ch10BadPcmMode, word);
-    entry->second.pcm = true;
+    if (!channel.pcmMode) channel.pcmMode = pcm;
     return Step::More;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // First pass over a Chapter 10 file: every packet's headers and checksums
-// checked, the channels and their data types noted, the first TMATS record
-// parsed. Only headers and a few bytes per packet are kept, so memory does
-// not depend on the file's length.
+// checked, each channel's packets counted and its data type and PCM mode
+// noted, the first TMATS record parsed. Only headers and a few bytes per
+// packet are kept, so memory does not depend on the file's length.
 #include "formats/bit_reader.h"
 #include "formats/ch10_packet.h"
 #include "formats/ch10_tmats.h"
@@ -11,12 +11,18 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace morvelan {
 
+// Bytes one scan step reads: callers get control back between steps while
+// a large file is read.
+inline constexpr std::uint64_t kCh10ScanStep = 8u << 20;
+
 struct Ch10Channel {
-    bool pcm = false;             // carries PCM Format 1 packets
-    std::uint8_t firstType = 0;   // data type of its first packet
+    std::uint64_t packets = 0;      // every packet with this channel ID
+    std::uint8_t firstType = 0;     // data type of its first packet
+    std::optional<PcmWord> pcmMode; // of its first PCM Format 1 packet; empty when it carries none
 };
 
 class Ch10Scan {

@@ -40,6 +40,12 @@ bool splitGroup(std::string_view code, char group, std::uint32_t& x, std::string
     return true;
 }
 
+std::optional<std::string> syncPattern(std::string_view s)
+{
+    if (s.empty() || s.size() > 64 || s.find_first_not_of("01") != std::string_view::npos) return std::nullopt;
+    return std::string(s);
+}
+
 } // namespace
 
 void TmatsParser::feed(std::span<const std::uint8_t> text)
@@ -97,10 +103,11 @@ void TmatsParser::pcmAttribute(std::string_view code, const std::string& value)
     else if (name == "MF1") field = &PcmSetup::frameWords;
     else if (name == "MF2") field = &PcmSetup::frameBits;
     else if (name == "MF4") field = &PcmSetup::syncBits;
-    else if (name != "DLN") return;
+    else if (name != "DLN" && name != "MF5") return;
     if (!formats_.contains(d) && formats_.size() >= kMaxRecords) return;
     Format& format = formats_[d];
     if (field) format.setup.*field = number(value);
+    else if (name == "MF5") format.setup.syncPattern = syncPattern(value);
     else format.link = value;
 }
 

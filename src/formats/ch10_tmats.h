@@ -9,6 +9,10 @@
 //   P-d\MF1     words in a minor frame, the sync word counted as one
 //   P-d\MF2     bits in a minor frame, the sync pattern included
 //   P-d\MF4     minor frame sync pattern length, bits
+//   P-d\MF5     minor frame sync pattern: '1' and '0', first bit sent first;
+//               an 'X' marks a bit of any value. Kept only when it is 1 to
+//               64 bits, each 0 or 1: a pattern with free bits, or one cut
+//               short, would name a word other than the one sent.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -23,6 +27,7 @@ struct PcmSetup {
     std::optional<std::uint32_t> frameWords; // P-d\MF1
     std::optional<std::uint32_t> frameBits;  // P-d\MF2
     std::optional<std::uint32_t> syncBits;   // P-d\MF4
+    std::optional<std::string> syncPattern;  // P-d\MF5, '0'/'1' only
 
     bool operator==(const PcmSetup&) const = default;
 };

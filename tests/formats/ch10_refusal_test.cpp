@@ -13,23 +13,6 @@ using Kind = FormatProblem::Kind;
 
 namespace {
 
-// Hands out the bytes, then fails instead of ending.
-class FailsAfter final : public ByteSource {
-public:
-    explicit FailsAfter(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t size) override
-    {
-        if (bytes_.empty()) return -1;
-        const std::size_t n = std::min(size, bytes_.size());
-        std::copy_n(bytes_.begin(), n, buffer);
-        bytes_ = bytes_.subspan(n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
 const std::uint32_t kThroughput = pcmWord(Mode::Throughput, false, false);
 
 Bytes goodPacket(std::uint16_t channel = 1, Checksum checksum = Checksum::None)

@@ -13,10 +13,13 @@ using namespace morvelan::testing;
 namespace {
 
 PcmSetup setupOf(std::optional<std::uint32_t> f1, std::optional<std::uint32_t> mf1, std::optional<std::uint32_t> mf2,
-                 std::optional<std::uint32_t> mf4)
+                 std::optional<std::uint32_t> mf4, std::optional<std::string> mf5 = {})
 {
-    return {f1, mf1, mf2, mf4};
+    return {f1, mf1, mf2, mf4, mf5};
 }
+
+const std::string kSync32 = "11111110011010110010100001000000";
+const std::string kSync64 = kSync32 + "00011010110011111100101101000111";
 
 // Two recorder data sources (channels 3 and 5) linked by name to two PCM
 // formats listed in the other order; attributes split over lines, with
@@ -27,7 +30,8 @@ const std::string kTwoFormats =
     "R-1\\DSI-1:PCM-A;\r\nR-1\\TK1-1:3;\r\nR-1\\CDT-1:PCMIN;\r\nR-1\\CDLN-1:LINK-A;\r\n"
     "R-1\\DSI-2:PCM-B;\r\nR-1\\TK1-2: 5 ;\r\nR-1\\CDT-2:PCMIN;\r\nR-1\\CDLN-2:LINK-B;\r\n"
     "COMMENT:frames: see below;\r\n"
-    "P-1\\DLN:LINK-B;\r\nP-1\\F1:16;\r\nP-1\\MF1:64;\r\nP-1\\MF2:1024;\r\nP-1\\MF4:32;\r\nP-1\\MF\\N:4;\r\n"
+    "P-1\\DLN:LINK-B;\r\nP-1\\F1:16;\r\nP-1\\MF1:64;\r\nP-1\\MF2:1024;\r\nP-1\\MF4:32;\r\n"
+    "P-1\\MF5:" + kSync32 + ";\r\nP-1\\MF\\N:4;\r\n"
     "P-2\\DLN:LINK-A;\nP-2\\F1:12;\nP-2\\MF1:3;\nP-2\\MF2:\n  40;\nP-2\\MF4:16;\n";
 
 struct LinkCase {
@@ -39,13 +43,19 @@ struct LinkCase {
 
 const LinkCase kLinks[] = {
     {"ByLinkName", kTwoFormats, 3, setupOf(12, 3, 40, 16)},
-    {"OtherChannel", kTwoFormats, 5, setupOf(16, 64, 1024, 32)},
+    {"OtherChannel", kTwoFormats, 5, setupOf(16, 64, 1024, 32, kSync32)},
     {"UnknownChannelOfTwoFormats", kTwoFormats, 4, {}},
     {"OlderLinkCode", "R-1\\TK1-1:8;R-1\\PDLN-1:OLD;P-1\\DLN:NEW;P-1\\F1:10;P-2\\DLN:OLD;P-2\\F1:8;", 8,
      setupOf(8, {}, {}, {})},
     {"SingleFormatWithoutLink", "P-1\\DLN:ONLY;P-1\\F1:14;P-1\\MF2:300;", 9, setupOf(14, {}, 300, {})},
     {"NotANumber", "P-1\\F1:twelve;P-1\\MF1:-3;P-1\\MF2:12x;P-1\\MF4:99999999999;", 1, {}},
     {"OverlongValueIgnored", "P-1\\F1:" + std::string(500, '1') + ";P-1\\MF1:7;", 1, setupOf({}, 7, {}, {})},
+    {"SyncPatternAlone", "P-1\\MF5: 101 ;", 1, setupOf({}, {}, {}, {}, "101")},
+    {"SyncPatternOf64Bits", "P-1\\MF4:64;P-1\\MF5:" + kSync64 + ";", 1, setupOf({}, {}, {}, 64, kSync64)},
+    {"SyncPatternOver64BitsIgnored", "P-1\\MF4:65;P-1\\MF5:" + kSync64 + "1;", 1, setupOf({}, {}, {}, 65)},
+    {"SyncPatternWithFreeBitsIgnored", "P-1\\MF4:8;P-1\\MF5:1110XX01;", 1, setupOf({}, {}, {}, 8)},
+    {"SyncPatternWithSpacesIgnored", "P-1\\MF5:1110 0101;", 1, {}},
+    {"SyncPatternEmptyIgnored", "P-1\\MF5:;P-1\\F1:8;", 1, setupOf(8, {}, {}, {})},
     {"Empty", "", 1, {}},
 };
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 using namespace morvelan;
 using namespace morvelan::testing;
 
@@ -22,7 +24,24 @@ std::vector<std::uint8_t> textThen(std::size_t textBytes, std::uint8_t last)
     return b;
 }
 
+// A header line naming TDM, then `rest`.
+std::vector<std::uint8_t> tdmThen(std::string_view line, std::vector<std::uint8_t> rest)
+{
+    std::vector<std::uint8_t> b(line.begin(), line.end());
+    b.insert(b.end(), rest.begin(), rest.end());
+    return b;
+}
+
 const DetectCase kCases[] = {
+    {"TdmHeaderThenNul", tdmThen("01TDM\r\n", {0x00, 0x05}), InputFormat::Tdm},
+    {"TdmHeaderThenBits", tdmThen("  TDM", {0, 1, 1}), InputFormat::Tdm},
+    {"TdmHeaderOfExactlyFiveBytes", tdmThen("\x01\x01TDM", {}), InputFormat::Tdm},
+    {"TdmHeaderAfterPacketSync", {0x25, 0xEB, 'T', 'D', 'M', 0x00}, InputFormat::Tdm},
+    {"TdmAtTheWrongCharacters", tdmThen("0TDM ", {0x00}), InputFormat::Bin},
+    {"TdmInLowerCase", tdmThen("01tdm", {0x00}), InputFormat::Bin},
+    {"TdmOnTheSecondLine", tdmThen("\nxTDM", {0x00}), InputFormat::Bin},
+    {"TdmAfterACarriageReturn", tdmThen("a\rTDM", {0x00}), InputFormat::Bin},
+    {"TdmCutShortBinary", tdmThen("\x01\x01TD", {}), InputFormat::Bin},
     {"PacketSync", {0x25, 0xEB, 0x01, 0x00}, InputFormat::Ch10},
     {"PacketSyncAlone", {0x25, 0xEB}, InputFormat::Ch10},
     {"SyncBytesSwappedIsNotCh10", {0xEB, 0x25, 0x01}, InputFormat::Bin},

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +75,23 @@ public:
 
 private:
     std::size_t left_;
+};
+
+// Hands out the bytes (they must outlive it), then fails instead of ending.
+class FailsAfter final : public ByteSource {
+public:
+    explicit FailsAfter(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t size) override
+    {
+        if (bytes_.empty()) return -1;
+        const std::size_t n = std::min(size, bytes_.size());
+        std::copy_n(bytes_.begin(), n, buffer);
+        bytes_ = bytes_.subspan(n);
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
 };
 
 // Step sizes every table case is read with: single bits, odd sizes that
