@@ -94,6 +94,8 @@ std::optional<int> prepareRun(int argc, char** argv, Session& session, Toolkit& 
         std::cerr << messageCodecUnavailable(*reason) << '\n';
         return 1;
     }
+    // A listing reads the input alone: no parameter or destination counts.
+    if (options.listChannels) return std::nullopt;
     if (options.settingsFile && !IsUsableSettingsFile(*options.settingsFile))
         return usageError(kMsgSettingsNotRead, *options.settingsFile);
 

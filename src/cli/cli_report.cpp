@@ -1,4 +1,5 @@
 #include "cli/cli_report.h"
+#include "analysis/setup_check.h"
 #include "files/input_messages.h"
 
 #include "cli/cli_options.h"
@@ -79,18 +80,21 @@ namespace {
 
 // What the summary adds below its table about the input: frames past the
 // data, and for the classic format, lines that are not 80 digits.
-std::string summaryNotes(const InputAccount& input)
+std::string summaryNotes(const InputAccount& input, const std::vector<SummaryGroup>& groups)
 {
     std::string notes;
+    if (const auto agrees = setupAgrees(input.setup, groups)) notes += messageSetupAgreement(input.setup, *agrees) + "\n";
     if (input.framesPastDataFrom) notes += messageFramesPastData(*input.framesPastDataFrom) + "\n";
     if (input.format == InputFormat::Tdm && input.irregularLines) notes += std::string(kMsgSuggestHex) + "\n";
     return notes;
 }
 
-std::string summaryJsonNotes(const InputAccount& input)
+std::string summaryJsonNotes(const InputAccount& input, const std::vector<SummaryGroup>& groups)
 {
+    const auto agrees = setupAgrees(input.setup, groups);
     return "\n\"framesPastDataFrom\":" +
-           (input.framesPastDataFrom ? std::to_string(*input.framesPastDataFrom) : std::string("null"));
+           (input.framesPastDataFrom ? std::to_string(*input.framesPastDataFrom) : std::string("null")) +
+           ",\n\"setupAgrees\":" + (agrees ? (*agrees ? "true" : "false") : "null");
 }
 
 } // namespace
@@ -146,7 +150,7 @@ bool ReportView::finish(bool runCompleted, const Sink& errors)
     case OutputFormat::Text:
         if (options_.summary)
             out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session_.params) +
-                 summaryNotes(session_.input));
+                 summaryNotes(session_.input, groups));
         break;
     case OutputFormat::Csv:
         beginRows();
@@ -157,7 +161,7 @@ bool ReportView::finish(bool runCompleted, const Sink& errors)
         if (printRows_) out_(printed_ == 0 ? "]" : "\n]");
         if (options_.summary)
             out_(std::string(printRows_ ? "," : "") + "\n\"summary\":" + summaryJsonArray(groups) + "," +
-                 summaryJsonNotes(session_.input));
+                 summaryJsonNotes(session_.input, groups));
         out_("}\n");
         break;
     }

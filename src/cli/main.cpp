@@ -6,6 +6,7 @@
 #include "cli/console.h"
 #include "cli/console_events.h"
 #include "cli/end_signals.h"
+#include "cli/list_channels.h"
 #include "common/text.h"
 #include "files/input_messages.h"
 #include "files/run_analysis.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     ConsoleToolkit toolkit(session, cli::endRequested());
     cli::CliOptions options;
     if (const auto refused = cli::prepareRun(argc, argv, session, toolkit, options)) return *refused;
+    if (options.listChannels) return cli::listChannels(options);
     toolkit.setAllMessages(options.allMessages);
 
     // Like the Run command: check the input before anything is opened.

@@ -59,6 +59,19 @@ InputFormat detectFileFormat(const std::string& path)
     return head ? detectFormat(*head) : InputFormat::Tdm;
 }
 
+ReadStatus listChannelsOf(const std::string& path, std::vector<Ch10ChannelListing>& out, FormatProblem& problem,
+                          const std::function<bool()>& keepGoing)
+{
+    platform::OpenError error;
+    platform::File file = platform::openToRead(path, error, true);
+    if (!file.isOpen()) {
+        problem = {};
+        problem.kind = FormatProblem::Kind::ReadFailed;
+        return ReadStatus::Failed;
+    }
+    return listCh10Channels(std::make_unique<FileByteSource>(file), out, problem, keepGoing);
+}
+
 std::unique_ptr<BitReader> makeFileReader(platform::File& file, InputFormat format, BitOrder order,
                                           std::optional<std::uint16_t> channel)
 {

@@ -3,9 +3,11 @@
 // bin, ch10) from the opened file 1 into the Bit buffer, sized to what the
 // search compares: the rest of a long capture is never read.
 #include "formats/bit_reader.h"
+#include "formats/ch10_channels.h"
 #include "formats/input_format.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +33,11 @@ std::optional<std::vector<std::uint8_t>> readDetectionHead(platform::File& file)
 // The format auto detection gives the file at `path`; the classic one when
 // it cannot be read (the run then reports it).
 InputFormat detectFileFormat(const std::string& path);
+
+// The channels of the Chapter 10 file at `path`, as listCh10Channels gives
+// them; Failed with a ReadFailed problem when it cannot be opened.
+ReadStatus listChannelsOf(const std::string& path, std::vector<Ch10ChannelListing>& out, FormatProblem& problem,
+                          const std::function<bool()>& keepGoing = {});
 
 // The reader of `format` over `file`, from its first byte on.
 std::unique_ptr<BitReader> makeFileReader(platform::File& file, InputFormat format, BitOrder order,

@@ -1,5 +1,7 @@
 #include "files/input_messages.h"
 
+#include "engine/hex_convert.h"
+
 #include <cstdio>
 
 namespace morvelan {
@@ -75,6 +77,14 @@ std::string headerFormatSuffix(const InputAccount& account, BitOrder order)
 {
     if (account.format == InputFormat::Tdm) return {};
     return " [" + formatDescription(account, order) + "]";
+}
+
+std::string messageSetupAgreement(const PcmSetup& setup, bool agrees)
+{
+    std::string given;
+    if (setup.frameBits) given = "フレーム " + std::to_string(*setup.frameBits) + " ビット";
+    if (setup.syncPattern) given += (given.empty() ? "" : "、") + std::string("同期 ") + bitsToHex(*setup.syncPattern);
+    return "TMATS の設定（" + given + "）と" + (agrees ? "一致します。" : "一致しません。");
 }
 
 std::string messageBadDigits(std::int64_t count)

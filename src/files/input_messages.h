@@ -26,6 +26,10 @@ inline constexpr std::string_view kMsgLfAssumed = "改行が LF のみのため�
 // A tdm run met data lines that are not 80 digits long.
 inline constexpr std::string_view kMsgSuggestHex =
     "80 桁でないデータ行があります。任意の行長の16進データは入力形式 hex（--input-format hex）で読めます。";
+// Whether the found frame agrees with what the recording's setup record
+// gives: "TMATS の設定（フレーム 224 ビット、同期 FE6B2840）と一致します。"
+std::string messageSetupAgreement(const PcmSetup& setup, bool agrees);
+
 // The count of bad digits a tdm run read as 1111.
 std::string messageBadDigits(std::int64_t count);
 
