@@ -36,6 +36,17 @@ public:
         words_.assign((cells + 63) / 64 + kPackedPaddingWords, 0);
     }
     std::int64_t last() const { return last_; }
+    // Ends the buffer at cell `last` (when below its end): what lay past it
+    // counts as outside, as past the end of a capture. Cells past `last`
+    // must hold 0.
+    void endAt(std::int64_t last)
+    {
+        if (last >= last_) return;
+        last_ = std::max<std::int64_t>(last, 0);
+        const auto cells = static_cast<std::size_t>(last_ + 1);
+        cells_.resize(cells);
+        words_.resize((cells + 63) / 64 + kPackedPaddingWords);
+    }
 
     std::uint8_t get(std::int64_t pos) const { return contains(pos) ? cells_[static_cast<std::size_t>(pos)] : 0; }
     void set(std::int64_t pos, std::uint8_t bit)

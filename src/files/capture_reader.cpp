@@ -140,7 +140,9 @@ bool ReadCaptureFile(Session& session, const AnalysisParameters& params, Toolkit
         p += static_cast<std::int64_t>(chunk.size());
         session.decodedBits = static_cast<std::int32_t>(p - 1);
         if (status == ReadStatus::End) {
+            // Frames past the capture lie outside the buffer: they never match.
             account.endOfData = true;
+            session.bits.endAt(p - 1);
             break;
         }
     }
