@@ -72,4 +72,10 @@ std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int error
     return best;
 }
 
+std::string syncWordName(std::string_view bits)
+{
+    const auto match = findKnownSyncWord(bits, 0);
+    return match ? std::string(match->word->name) : std::string();
+}
+
 } // namespace morvelan

@@ -36,4 +36,8 @@ struct KnownSyncMatch {
 // nullopt when none lies there.
 std::optional<KnownSyncMatch> findKnownSyncWord(std::string_view bits, int errorsPer64);
 
+// The name of the published word that `bits` ("0"/"1") hold exactly, in
+// either polarity; empty when none.
+std::string syncWordName(std::string_view bits);
+
 } // namespace morvelan

@@ -20,6 +20,8 @@ constexpr std::string_view kMsgOutputIsSettings = "出力ファイルが設定�
 constexpr std::string_view kMsgRasterOutIsUsed =
     "ラスター画像の出力先が入力・出力・設定ファイルと同じため書き出せません：";
 constexpr std::string_view kMsgRasterOutNotWritable = "ラスター画像の出力先に書き込めません：";
+constexpr std::string_view kMsgExtractIsUsed = "抽出ファイルの出力先が入力・出力・設定ファイルと同じため書き出せません：";
+constexpr std::string_view kMsgExtractNotWritable = "抽出ファイルの出力先に書き込めません：";
 
 int usageError(std::string_view message, std::string_view path = {})
 {
@@ -66,16 +68,18 @@ std::optional<int> checkResultPath(const Session& session, const std::string& se
     return std::nullopt;
 }
 
-// The PNG goes beside the files of the run, never onto them, into a folder
-// that exists and can be written.
-std::optional<int> checkRasterPath(const Session& session, const std::string& png, const std::string& settingsFile)
+// A further output (the PNG, the extraction file) goes beside the files of
+// the run, never onto them, into a folder that exists and can be written.
+std::optional<int> checkOutputPath(const Session& session, const std::string& path, const std::string& settingsFile,
+                                   std::string_view isUsed, std::string_view notWritable)
 {
-    if (png.empty()) return std::nullopt;
-    if (platform::isNonRegularFile(png)) return usageError(messageNotRegularFile(png));
+    if (path.empty()) return std::nullopt;
+    if (platform::isNonRegularFile(path)) return usageError(messageNotRegularFile(path));
     for (const std::string& other : {session.inputOpenName, session.resultOpenName, settingsFile})
-        if (!other.empty() && (platform::isSameFile(png, other) || absolutePath(png) == absolutePath(other)))
-            return usageError(kMsgRasterOutIsUsed, png);
-    if (platform::isPathSeparator(png.back()) || !platform::isWritableFolder(platform::folderOf(png))) return usageError(kMsgRasterOutNotWritable, png);
+        if (!other.empty() && (platform::isSameFile(path, other) || absolutePath(path) == absolutePath(other)))
+            return usageError(isUsed, path);
+    if (platform::isPathSeparator(path.back()) || !platform::isWritableFolder(platform::folderOf(path)))
+        return usageError(notWritable, path);
     return std::nullopt;
 }
 
@@ -124,7 +128,14 @@ std::optional<int> prepareRun(int argc, char** argv, Session& session, Toolkit& 
 
     const std::string settingsFile = options.settingsFile.value_or(std::string());
     if (auto refused = checkResultPath(session, settingsFile)) return refused;
-    if (auto refused = checkRasterPath(session, options.report.rasterOut, settingsFile)) return refused;
+    if (auto refused = checkOutputPath(session, options.report.rasterOut, settingsFile, kMsgRasterOutIsUsed,
+                                       kMsgRasterOutNotWritable))
+        return refused;
+    const std::string extract = options.extract.path.value_or(std::string());
+    if (auto refused = checkOutputPath(session, extract, settingsFile, kMsgExtractIsUsed, kMsgExtractNotWritable))
+        return refused;
+    if (!extract.empty() && absolutePath(extract) == absolutePath(options.report.rasterOut))
+        return usageError(kMsgExtractIsUsed, extract);
     return std::nullopt;
 }
 

@@ -81,7 +81,58 @@ void addInputOptions(CLI::App& app, CliOptions& o)
                  "List the channels of a Chapter 10 input and exit; runs no search and writes no Result file");
 }
 
+void addExtractOptions(CLI::App& app, ExtractOptions& o)
+{
+    addPath(app, "--extract", o.path,
+            "Write the frames found to this file (CSV; .json and .bin choose those formats)");
+    addChoice(app, "--extract-format", o.format, parseExtractFormat, "csv|json|bin",
+              "Format of the --extract file (default: by its extension, else csv)");
+    app.add_option_function<std::string>(
+           "--lock-sync",
+           [&o](const std::string& text) {
+               o.lockSync = parseSyncWord(text);
+               if (!o.lockSync)
+                   throw CLI::ValidationError("--lock-sync", "expected hex digits or 0b and binary digits (up to 64 bits), got '" + text + "'");
+           },
+           "Lock onto this sync word (hex, or 0b followed by binary); needs --lock-interval")
+        ->type_name("WORD");
+    addNumber(app, "--lock-interval", o.lockInterval, "Frame length in bits for --lock-sync");
+    addNumber(app, "--word-bits", o.wordBits,
+              "Word size of the extracted frames, 1-64 (default: the recording's setup, else 8)");
+}
+
+// Contradictions among the frames-out options, found before the run.
+void checkExtractOptions(const ExtractOptions& o)
+{
+    if (o.lockSync.has_value() != o.lockInterval.has_value())
+        throw CLI::ValidationError("--lock-sync", "--lock-sync and --lock-interval go together");
+    if (o.lockInterval && *o.lockInterval < 1) throw CLI::ValidationError("--lock-interval", "expected a frame length of at least 1 bit");
+    if (o.lockSync && o.lockInterval && static_cast<std::int64_t>(o.lockSync->size()) > *o.lockInterval)
+        throw CLI::ValidationError("--lock-sync", "the sync word is longer than the frame");
+    if (o.wordBits && (*o.wordBits < 1 || *o.wordBits > 64)) throw CLI::ValidationError("--word-bits", "expected 1..64");
+}
+
 } // namespace
+
+std::optional<std::string> parseSyncWord(std::string_view text)
+{
+    std::string bits;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B')) {
+        for (const char c : text.substr(2)) {
+            if (c != '0' && c != '1') return std::nullopt;
+            bits += c;
+        }
+    } else {
+        if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+        for (const char c : text) {
+            const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (v < 0) return std::nullopt;
+            for (int k = 3; k >= 0; --k) bits += static_cast<char>('0' + ((v >> k) & 1));
+        }
+    }
+    if (bits.empty() || bits.size() > 64) return std::nullopt;
+    return bits;
+}
 
 std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
 {
@@ -112,12 +163,15 @@ std::optional<CliOptions> parseCommandLine(int argc, char** argv, int& exitCode)
     std::optional<std::int32_t> threads;
     addNumber(app, "--threads", threads, "Threads that compare candidates (default: every core; 1: no extra thread)");
     addReportOptions(app, o.report);
+    addExtractOptions(app, o.extract);
     try {
         app.parse(argc, argv);
         if (o.excludes.size() > 5) throw CLI::ValidationError("--exclude", "at most five exclusion patterns");
         if (threads && (*threads < 1 || *threads > kMaxThreads))
             throw CLI::ValidationError("--threads", "expected 1.." + std::to_string(kMaxThreads));
         if (threads) o.threads = *threads;
+        checkExtractOptions(o.extract);
+        o.report.keepRecords = o.extract.path.has_value();
     } catch (const CLI::CallForHelp& e) {
         exitCode = app.exit(e);
         return std::nullopt;

@@ -2,6 +2,7 @@
 // Command line of the batch program.
 #include "cli/cli_report.h"
 #include "files/parameter_table.h"
+#include "files/frame_output.h"
 #include "formats/input_format.h"
 
 #include <cstdint>
@@ -12,6 +13,19 @@
 namespace morvelan::cli {
 
 inline constexpr int kMaxThreads = 256;
+
+// Frames out: where, how, and what to lock onto.
+struct ExtractOptions {
+    std::optional<std::string> path;                // --extract
+    std::optional<ExtractFormat> format;            // --extract-format; none: by extension
+    std::optional<std::string> lockSync;            // --lock-sync, as "0"/"1"
+    std::optional<std::int32_t> lockInterval;       // --lock-interval
+    std::optional<std::int32_t> wordBits;           // --word-bits
+};
+
+// A sync word given as hex digits, or "0b" and binary digits, as "0"/"1"
+// text; nullopt when malformed or longer than 64 bits.
+std::optional<std::string> parseSyncWord(std::string_view text);
 
 struct CliOptions {
     std::string input;
@@ -31,6 +45,7 @@ struct CliOptions {
     bool allMessages = false; // no cap on repeated stderr texts
     int threads = 0;          // 0: every core; 1: no worker threads
     ReportOptions report; // --format, --summary, --raster ...
+    ExtractOptions extract;
 };
 
 // Parses argv. On --help prints usage and returns exit code 0 in `exitCode`;

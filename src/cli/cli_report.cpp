@@ -1,6 +1,7 @@
 #include "cli/cli_report.h"
 #include "analysis/setup_check.h"
 #include "files/input_messages.h"
+#include "files/segment_text.h"
 
 #include "cli/cli_options.h"
 
@@ -129,7 +130,7 @@ void ReportView::candidateReported(const CandidateRecord& record)
     console_.candidateReported(record);
     // Only the summary looks back at the records; without it memory stays
     // flat however many rows a run reports.
-    if (options_.summary) results_.push_back(record);
+    if (options_.summary || options_.keepRecords) results_.push_back(record);
     if (!printRows_ || options_.format == OutputFormat::Text) return;
     beginRows();
     const ReportedCandidate c = expandCandidate(session_.bits, session_.params, record);
@@ -141,27 +142,37 @@ void ReportView::candidateReported(const CandidateRecord& record)
     ++printed_;
 }
 
-bool ReportView::finish(bool runCompleted, const Sink& errors)
+std::vector<SummaryGroup> ReportView::summarise() const
+{
+    return summariseCandidates(results_, session_.bits, session_.params, session_.decodedBits);
+}
+
+bool ReportView::finish(bool runCompleted, const Sink& errors, const std::vector<SummaryGroup>* given,
+                        const ExtractionResult* frames)
 {
     std::vector<SummaryGroup> groups;
-    if (options_.summary) groups = summariseCandidates(results_, session_.bits, session_.params, session_.decodedBits);
+    if (options_.summary) groups = given ? *given : summarise();
 
     switch (options_.format) {
     case OutputFormat::Text:
         if (options_.summary)
             out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session_.params) +
-                 summaryNotes(session_.input, groups));
+                 summaryNotes(session_.input, groups) +
+                 (frames ? segmentsText(frames->segments, frames->majorFrame) : std::string()));
         break;
     case OutputFormat::Csv:
         beginRows();
-        if (options_.summary) out_((printRows_ ? "\n" : "") + summaryCsv(groups));
+        if (options_.summary)
+            out_((printRows_ ? "\n" : "") + summaryCsv(groups) +
+                 (frames ? "\n" + segmentsCsv(frames->segments) : std::string()));
         break;
     case OutputFormat::Json:
         beginRows();
         if (printRows_) out_(printed_ == 0 ? "]" : "\n]");
         if (options_.summary)
             out_(std::string(printRows_ ? "," : "") + "\n\"summary\":" + summaryJsonArray(groups) + "," +
-                 summaryJsonNotes(session_.input, groups));
+                 summaryJsonNotes(session_.input, groups) +
+                 (frames ? ",\n\"segments\":" + segmentsJsonArray(frames->segments) : std::string()));
         out_("}\n");
         break;
     }

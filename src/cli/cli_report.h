@@ -6,6 +6,7 @@
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
 #include "analysis/summary.h"
+#include "files/frame_extraction.h"
 
 #include <cstdint>
 #include <functional>
@@ -34,6 +35,7 @@ struct RasterTarget {
 struct ReportOptions {
     OutputFormat format = OutputFormat::Text;
     bool summary = false;
+    bool keepRecords = false; // frames out need the summary's first entry
     std::optional<RasterTarget> raster;
     std::string rasterOut;
     int rasterZoom = kDefaultRasterCellSize;
@@ -66,15 +68,22 @@ public:
     // Records feed the summary and the CSV or JSON rows; nothing else reads them.
     bool wantsRecords() const override
     {
-        return options_.summary || (printRows_ && options_.format != OutputFormat::Text) || console_.wantsRecords();
+        return options_.summary || options_.keepRecords || (printRows_ && options_.format != OutputFormat::Text) ||
+               console_.wantsRecords();
     }
 
     const CandidateRecords& results() const { return results_; }
 
+    // The ranked summary of the records kept.
+    std::vector<SummaryGroup> summarise() const;
+
     // After the run: ends the CSV or JSON rows, prints the summary when asked
-    // and writes the raster PNG when asked and the run completed. Messages go
-    // to `errors`. False when the PNG was asked for and not written.
-    bool finish(bool runCompleted, const Sink& errors);
+    // (`groups`, or the one summarise() gives; with the segments of `frames`
+    // when given) and writes the raster PNG when asked and the run completed.
+    // Messages go to `errors`. False when the PNG was asked for and not
+    // written.
+    bool finish(bool runCompleted, const Sink& errors, const std::vector<SummaryGroup>* groups = nullptr,
+                const ExtractionResult* frames = nullptr);
 
 private:
     void beginRows();

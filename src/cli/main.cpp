@@ -6,6 +6,7 @@
 #include "cli/console.h"
 #include "cli/console_events.h"
 #include "cli/end_signals.h"
+#include "cli/frames_out.h"
 #include "cli/list_channels.h"
 #include "common/text.h"
 #include "files/input_messages.h"
@@ -52,7 +53,16 @@ int main(int argc, char** argv)
     if (ok && session.input.format != InputFormat::Tdm && session.input.framesPastDataFrom)
         std::cerr << messageFramesPastData(*session.input.framesPastDataFrom) << '\n';
     session.files.closeBoth();
-    const bool reported = report.finish(ok, cli::stderrSink());
+    // Frames out: from the summary's first entry, after a completed run.
+    bool framesWritten = true;
+    std::optional<ExtractionResult> frames;
+    std::vector<SummaryGroup> groups;
+    if (ok && (options.extract.path || options.report.summary)) {
+        groups = report.summarise();
+        frames = cli::framesOut(session, options, groups, cli::stderrSink(), framesWritten);
+    }
+    const bool reported =
+        report.finish(ok, cli::stderrSink(), frames ? &groups : nullptr, frames ? &*frames : nullptr) && framesWritten;
     const bool printed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
     if (!printed) std::cerr << kMsgCannotWriteStdout << '\n';
     toolkit.printLeftOut();

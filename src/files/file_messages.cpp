@@ -32,6 +32,7 @@ std::string messageCannotWriteResult(std::string_view path) { return withPath("�
 std::string messageResultInUse(std::string_view path) { return withPath("出力ファイルは他の処理が使用中です", path); }
 std::string messageNotRegularFile(std::string_view path) { return withPath("通常のファイルではないため処理できません", path); }
 std::string messageCannotWriteRaster(std::string_view path) { return withPath("ラスター画像を書き込めません", path); }
+std::string messageCannotWriteExtraction(std::string_view path) { return withPath("抽出ファイルに書き込めません", path); }
 std::string messageResultIsLink(std::string_view path) { return withPath("出力ファイルの位置にリンクがあるため処理できません", path); }
 std::string messageCodecUnavailable(std::string_view reason) { return withPath("文字コード CP932 の変換を開けません", reason); }
 std::string messageSameFile(std::string_view path) { return withPath("出力ファイルが入力ファイルと同じため処理できません", path); }

@@ -16,6 +16,7 @@ std::string messageCannotWriteResult(std::string_view path);
 std::string messageResultInUse(std::string_view path);
 std::string messageNotRegularFile(std::string_view path);
 std::string messageCannotWriteRaster(std::string_view path);
+std::string messageCannotWriteExtraction(std::string_view path);
 // The derived Result path is a link, which is never followed.
 std::string messageResultIsLink(std::string_view path);
 // The CP932 codec cannot be opened; `reason` is the system's.

@@ -110,6 +110,7 @@ bool OpenInputFile(Session& session, Toolkit& toolkit)
     InputFile& input = session.files.input;
     if (!input.open(inputName)) return fail(messageCannotOpenInput(inputName));
     session.files.inputIdentity = input.file().identity();
+    session.inputOpened = session.files.inputIdentity;
     if (!settleFormat(session)) return fail(messageCannotReadInput(inputName));
     const InputAccount& account = session.input;
     if (account.format == InputFormat::Tdm && (session.options.lfInput || account.lfAssumed)) {

@@ -6,6 +6,7 @@
 #include "engine/run_state.h"
 #include "files/run_files.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ public:
     // True when the program derived the Result path from the input's name
     // rather than the user naming it: a link found there is refused.
     bool resultPathDerived = false;
+    // The input the last run opened, whatever names lead there now: a later
+    // pass over it (the frames out) reads that file or none.
+    std::optional<platform::FileIdentity> inputOpened;
     RunFiles files;
 };
 

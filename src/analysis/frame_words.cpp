@@ -1,0 +1,137 @@
+#include "analysis/frame_words.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace morvelan {
+namespace {
+
+// A counter must count by one on nearly every pair, and have wrapped.
+constexpr double kCounterShare = 0.9;
+// Random words change about half their bits from frame to frame.
+constexpr double kRandomFlipsLow = 0.35, kRandomFlipsHigh = 0.65;
+// Slowly varying words move by a small part of their range per frame.
+constexpr double kSlowShare = 1.0 / 16;
+
+std::uint64_t mask(int bits) { return bits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1; }
+
+} // namespace
+
+std::string_view wordKindName(WordKind kind)
+{
+    switch (kind) {
+    case WordKind::Sync: return "sync";
+    case WordKind::Constant: return "constant";
+    case WordKind::Counter: return "counter";
+    case WordKind::Random: return "random";
+    case WordKind::Slow: return "slow";
+    case WordKind::Other: return "other";
+    }
+    return "other";
+}
+
+std::int64_t wordsPerFrame(std::int64_t interval, int wordBits)
+{
+    return wordBits > 0 ? (interval + wordBits - 1) / wordBits : 0;
+}
+
+std::uint64_t frameWord(std::span<const std::uint8_t> bits, std::int64_t word, int wordBits)
+{
+    std::uint64_t value = 0;
+    const auto from = static_cast<std::size_t>(word * wordBits);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(wordBits); ++k)
+        value = (value << 1) | (from + k < bits.size() ? bits[from + k] & 1u : 0u);
+    return value;
+}
+
+FrameWordStatistics::FrameWordStatistics(int wordBits) : wordBits_(std::clamp(wordBits, 1, 64)) {}
+
+void FrameWordStatistics::add(const SyncedFrame& frame, std::span<const std::uint8_t> bits, std::int64_t syncBits)
+{
+    if (frame.coasted) return;
+    if (frame.segment != current_.id) {
+        if (current_.frames > best_.frames) best_ = std::move(current_);
+        current_ = Segment{};
+        current_.id = frame.segment;
+        current_.syncBits = syncBits;
+        current_.positions.resize(static_cast<std::size_t>(wordsPerFrame(static_cast<std::int64_t>(bits.size()), wordBits_)));
+    }
+    const bool follows = frame.frame == current_.lastFrame + 1;
+    if (bits.size() / static_cast<std::size_t>(wordBits_) + 1 < current_.positions.size()) return; // not this segment's frame
+    const std::uint64_t range = mask(wordBits_);
+    for (std::size_t w = 0; w < current_.positions.size(); ++w) {
+        Position& p = current_.positions[w];
+        const std::uint64_t v = frameWord(bits, static_cast<std::int64_t>(w), wordBits_);
+        if (current_.frames == 0) {
+            p.first = v;
+        } else {
+            p.constant = p.constant && v == p.first;
+            if (follows) {
+                ++p.steps;
+                p.byOne += v == ((p.previous + 1) & range);
+                p.flips += std::popcount(v ^ p.previous);
+                p.distance += static_cast<double>(v > p.previous ? v - p.previous : p.previous - v);
+            }
+        }
+        p.low = std::min(p.low, v);
+        p.high = std::max(p.high, v);
+        p.previous = v;
+    }
+    current_.lastFrame = frame.frame;
+    ++current_.frames;
+}
+
+const FrameWordStatistics::Segment& FrameWordStatistics::best() const
+{
+    return current_.frames > best_.frames ? current_ : best_;
+}
+
+std::vector<WordStatistic> FrameWordStatistics::words() const
+{
+    const Segment& s = best();
+    std::vector<WordStatistic> out;
+    const auto syncWords = static_cast<std::size_t>(wordsPerFrame(s.syncBits, wordBits_));
+    const double range = std::ldexp(1.0, wordBits_);
+    for (std::size_t w = 0; w < s.positions.size(); ++w) {
+        const Position& p = s.positions[w];
+        WordStatistic stat;
+        stat.word = static_cast<std::int64_t>(w);
+        const double pairs = static_cast<double>(std::max<std::int64_t>(p.steps, 1));
+        // A counter's wraps show as steps that do not count by one: from the
+        // highest value back to the lowest.
+        const std::uint64_t period = p.high - p.low + 1;
+        const std::int64_t expectedWraps = p.steps / static_cast<std::int64_t>(std::max<std::uint64_t>(period, 1));
+        if (w < syncWords && s.frames > 0) {
+            stat.kind = WordKind::Sync;
+        } else if (p.constant) {
+            stat.kind = WordKind::Constant;
+        } else if (p.steps > 0 && period >= 2 && expectedWraps >= 1 &&
+                   static_cast<double>(p.byOne + expectedWraps) >= kCounterShare * pairs) {
+            stat.kind = WordKind::Counter;
+            stat.modulus = period;
+        } else if (p.steps > 0 && p.distance / pairs <= kSlowShare * range) {
+            stat.kind = WordKind::Slow;
+        } else if (p.steps > 0 && p.flips / pairs >= kRandomFlipsLow * wordBits_ &&
+                   p.flips / pairs <= kRandomFlipsHigh * wordBits_) {
+            stat.kind = WordKind::Random;
+        }
+        if (stat.kind == WordKind::Constant || (stat.kind == WordKind::Sync && p.constant)) stat.value = p.first;
+        out.push_back(stat);
+    }
+    return out;
+}
+
+std::optional<MajorFrame> FrameWordStatistics::majorFrame() const
+{
+    std::optional<MajorFrame> found;
+    for (const WordStatistic& w : words()) {
+        // The subframe ID counter: the counter of the shortest period.
+        if (w.kind != WordKind::Counter || w.modulus < 2) continue;
+        if (!found || static_cast<std::int64_t>(w.modulus) < found->length)
+            found = MajorFrame{static_cast<std::int64_t>(w.modulus), w.word, wordBits_};
+    }
+    return found;
+}
+
+} // namespace morvelan
