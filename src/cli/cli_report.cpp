@@ -1,13 +1,9 @@
 #include "cli/cli_report.h"
-#include "analysis/setup_check.h"
-#include "files/input_messages.h"
-#include "files/segment_text.h"
 
 #include "cli/cli_options.h"
 
 #include "files/file_messages.h"
 #include "files/png_file.h"
-#include "files/candidate_text.h"
 #include "files/session.h"
 
 #include <CLI/CLI.hpp>
@@ -77,28 +73,6 @@ void addReportOptions(CLI::App& app, ReportOptions& o)
         ->type_name("INT");
 }
 
-namespace {
-
-// What the summary adds below its table about the input: frames past the
-// data, and for the classic format, lines that are not 80 digits.
-std::string summaryNotes(const InputAccount& input, const std::vector<SummaryGroup>& groups)
-{
-    std::string notes;
-    if (const auto agrees = setupAgrees(input.setup, groups)) notes += messageSetupAgreement(input.setup, *agrees) + "\n";
-    if (input.framesPastDataFrom) notes += messageFramesPastData(*input.framesPastDataFrom) + "\n";
-    if (input.format == InputFormat::Tdm && input.irregularLines) notes += std::string(kMsgSuggestHex) + "\n";
-    return notes;
-}
-
-std::string summaryJsonNotes(const InputAccount& input, const std::vector<SummaryGroup>& groups)
-{
-    const auto agrees = setupAgrees(input.setup, groups);
-    return "\n\"framesPastDataFrom\":" +
-           (input.framesPastDataFrom ? std::to_string(*input.framesPastDataFrom) : std::string("null")) +
-           ",\n\"setupAgrees\":" + (agrees ? (*agrees ? "true" : "false") : "null");
-}
-
-} // namespace
 
 ReportView::ReportView(RunView& console, const ReportOptions& options, bool printRows, Sink out,
                        const Session& session)
@@ -112,34 +86,21 @@ void ReportView::clearResults()
     results_.clear();
 }
 
-void ReportView::beginRows()
+StdoutWriter& ReportView::writer()
 {
-    if (begun_) return;
-    begun_ = true;
-    if (options_.format == OutputFormat::Csv && printRows_) {
-        out_(kCsvHeader);
-        out_("\n");
-    } else if (options_.format == OutputFormat::Json) {
-        out_("{");
-        if (printRows_) out_("\"candidates\":[");
-    }
+    // Nothing goes to stdout before the first row or the end of the run.
+    if (!writer_) writer_ = makeStdoutWriter(options_.format, printRows_, out_);
+    return *writer_;
 }
 
 void ReportView::candidateReported(const CandidateRecord& record)
 {
     console_.candidateReported(record);
-    // Only the summary looks back at the records; without it memory stays
-    // flat however many rows a run reports.
+    // Only the summary and frames out look back at the records; without them
+    // memory stays flat however many rows a run reports.
     if (options_.summary || options_.keepRecords) results_.push_back(record);
     if (!printRows_ || options_.format == OutputFormat::Text) return;
-    beginRows();
-    const ReportedCandidate c = expandCandidate(session_.bits, session_.params, record);
-    if (options_.format == OutputFormat::Csv) {
-        out_(csvRecord(c) + "\n");
-    } else {
-        out_((printed_ == 0 ? "\n" : ",\n") + jsonRecord(c));
-    }
-    ++printed_;
+    writer().row(expandCandidate(session_.bits, session_.params, record));
 }
 
 std::vector<SummaryGroup> ReportView::summarise() const
@@ -153,29 +114,8 @@ bool ReportView::finish(bool runCompleted, const Sink& errors, const std::vector
     std::vector<SummaryGroup> groups;
     if (options_.summary) groups = given ? *given : summarise();
 
-    switch (options_.format) {
-    case OutputFormat::Text:
-        if (options_.summary)
-            out_((printRows_ ? "\n" : "") + summaryText(groups, results_.size(), session_.params) +
-                 summaryNotes(session_.input, groups) +
-                 (frames ? segmentsText(frames->segments, frames->majorFrame) : std::string()));
-        break;
-    case OutputFormat::Csv:
-        beginRows();
-        if (options_.summary)
-            out_((printRows_ ? "\n" : "") + summaryCsv(groups) +
-                 (frames ? "\n" + segmentsCsv(frames->segments) : std::string()));
-        break;
-    case OutputFormat::Json:
-        beginRows();
-        if (printRows_) out_(printed_ == 0 ? "]" : "\n]");
-        if (options_.summary)
-            out_(std::string(printRows_ ? "," : "") + "\n\"summary\":" + summaryJsonArray(groups) + "," +
-                 summaryJsonNotes(session_.input, groups) +
-                 (frames ? ",\n\"segments\":" + segmentsJsonArray(frames->segments) : std::string()));
-        out_("}\n");
-        break;
-    }
+    const SummaryParts parts{groups, results_.size(), session_.params, session_.input, frames};
+    writer().finish(options_.summary ? &parts : nullptr);
 
     if (!options_.raster) return true;
     if (!runCompleted) {

@@ -6,6 +6,7 @@
 #include "engine/reported_candidate.h"
 #include "engine/run_view.h"
 #include "analysis/summary.h"
+#include "cli/stdout_writers.h"
 #include "files/frame_extraction.h"
 
 #include <cstdint>
@@ -25,7 +26,6 @@ class Session;
 
 namespace morvelan::cli {
 
-enum class OutputFormat { Text, Csv, Json };
 
 struct RasterTarget {
     std::int64_t interval = 0;
@@ -86,7 +86,7 @@ public:
                 const ExtractionResult* frames = nullptr);
 
 private:
-    void beginRows();
+    StdoutWriter& writer();
 
     RunView& console_;
     const ReportOptions& options_;
@@ -94,8 +94,7 @@ private:
     Sink out_;
     const Session& session_;
     CandidateRecords results_;
-    bool begun_ = false;
-    std::size_t printed_ = 0;
+    std::unique_ptr<StdoutWriter> writer_;
 };
 
 // Writers of the batch program's stdout and stderr text. The stdout one first
