@@ -11,11 +11,6 @@
 
 namespace morvelan {
 
-std::string NullToText(OptionalText value)
-{
-    return value ? std::string(*value) : std::string();
-}
-
 std::string NullToTrimmedText(OptionalText value)
 {
     if (!value) return {};
@@ -58,20 +53,6 @@ std::optional<std::int32_t> roundToInt32(double value)
     const double rounded = std::nearbyint(value); // the default rounding: half to even
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return std::nullopt;
     return static_cast<std::int32_t>(rounded);
-}
-
-std::string ReverseText(std::string_view text)
-{
-    std::vector<std::string_view> chars;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = utf8SequenceLength(text, i);
-        chars.push_back(text.substr(i, n));
-        i += n;
-    }
-    std::string out;
-    out.reserve(text.size());
-    for (auto it = chars.rbegin(); it != chars.rend(); ++it) out += *it;
-    return out;
 }
 
 std::string PadLeft(int width, std::string_view fill, std::string_view value)

@@ -1,6 +1,6 @@
 #pragma once
 // Blank-safe reading of user-entered and file-read values, fixed-width
-// padding, text reversal and the "is this file worth opening" test.
+// padding and the "is this file worth opening" test.
 // A value may be absent (std::nullopt) or a text, possibly empty.
 #include <cstdint>
 #include <optional>
@@ -11,7 +11,6 @@ namespace morvelan {
 
 using OptionalText = std::optional<std::string_view>;
 
-std::string NullToText(OptionalText value);
 // Removes leading and trailing U+0020 only; inner spaces stay.
 std::string NullToTrimmedText(OptionalText value);
 // The decimal number a trimmed text spells: optional sign, digits with an
@@ -21,7 +20,6 @@ std::optional<double> ParseDecimal(std::string_view text);
 // Absent or blank gives 0; otherwise the number rounded half to even.
 // nullopt reports a conversion failure: not a number, or outside 32 bits.
 std::optional<std::int32_t> NullToNumber(OptionalText value);
-std::string ReverseText(std::string_view text);
 // The rightmost `width` characters of `width` fill characters + value.
 std::string PadLeft(int width, std::string_view fill, std::string_view value);
 std::string PadLeft(int width, std::string_view fill, std::int64_t value);

@@ -10,10 +10,8 @@ using namespace morvelan;
 using morvelan::testing::ScopedCwd;
 using morvelan::testing::TempDir;
 
-TEST(NullToText, OnlyTrimmedTextLosesOuterSpaces)
+TEST(NullToTrimmedText, OnlyOuterSpacesGo)
 {
-    EXPECT_EQ(NullToText(std::nullopt), "");
-    EXPECT_EQ(NullToText("  a b  "), "  a b  ");
     EXPECT_EQ(NullToTrimmedText(std::nullopt), "");
     EXPECT_EQ(NullToTrimmedText("   "), "");
     EXPECT_EQ(NullToTrimmedText("  a b  "), "a b");
@@ -32,13 +30,6 @@ TEST(NullToNumber, DecimalTextRoundedHalfToEven)
     };
     EXPECT_EQ(NullToNumber(std::nullopt), 0);
     for (const auto& [text, expected] : cases) EXPECT_EQ(NullToNumber(text), expected) << text;
-}
-
-TEST(ReverseText, ReversesCharactersNotBytes)
-{
-    EXPECT_EQ(ReverseText(""), "");
-    EXPECT_EQ(ReverseText("/データ/入力.txt"), "txt.力入/ターデ/");
-    EXPECT_EQ(ReverseText("a\xFF" "b"), "b\xFF" "a"); // a stray byte is one character
 }
 
 TEST(PadLeft, KeepsTheRightmostCharacters)
