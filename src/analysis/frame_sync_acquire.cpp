@@ -27,7 +27,9 @@ namespace {
 //    it, a published word, then a balanced one, then the shortest constant
 //    run (see choose).
 
-constexpr int kIntervalsLooked = 8;
+// Many: a pseudo-randomised idle field repeats every 255 bits, and its
+// windows vote for 255 and its multiples.
+constexpr int kIntervalsLooked = 32;
 constexpr int kPhasesLooked = 48;
 // A bit that differs from its majority in less than this share of the
 // frames is steady.
@@ -180,7 +182,7 @@ bool isKnown(std::uint64_t word, int width, bool complement)
 // (blocks one after another, so that a slip spoils only its own).
 std::vector<std::pair<std::int64_t, std::int64_t>> steadyStarts(const View& v, std::int64_t interval, std::int64_t first)
 {
-    const std::int64_t span = interval + v.width + 1;
+    const std::int64_t span = 2 * interval + 1; // starts in the first frame, stretches up to a frame long
     const std::int64_t frames = kFramesForPlace;
     if (first + span + (frames - 1) * interval > v.count) return {};
     std::vector<double> unsteady(static_cast<std::size_t>(span), 0);
@@ -311,14 +313,14 @@ std::optional<FrameFormat> acquire(const PackedBits& bits, std::int64_t from, st
     int needed = 2;
     std::int64_t hi = 0;
     for (int round = 0; round < 8; ++round) {
-        hi = std::min(s.maxInterval, (count - s.syncBits - slip - 1) / std::max(needed, kFramesForPlace));
+        hi = std::min(s.maxInterval, (count - s.syncBits - slip - 1) / std::max(needed, kFramesForPlace + 1));
         if (hi < lo) return std::nullopt;
         const int k = recurrencesNeeded(s.syncBits, errors, slip, static_cast<double>(hi - lo + 1) * static_cast<double>(count));
         if (k == 0) return std::nullopt;
         if (k == needed) break;
         needed = k;
     }
-    hi = std::min(s.maxInterval, (count - s.syncBits - slip - 1) / std::max(needed, kFramesForPlace));
+    hi = std::min(s.maxInterval, (count - s.syncBits - slip - 1) / std::max(needed, kFramesForPlace + 1));
     if (hi < lo) return std::nullopt;
 
     const auto gaps = repeats(v, lo, hi, errors);

@@ -210,10 +210,12 @@ TelemetryCapture generateTelemetry(const TelemetryOptions& o)
     TelemetryCapture c;
     std::vector<Layout> layouts{makeLayout(o.seed, o.syncBits, o.ccsds, o.oddLength)};
     if (o.formatChange) {
-        // Another word and another length; a CCSDS stream changes to IRIG-like frames.
-        Layout other = makeLayout(o.seed + 7919, o.syncBits, false, o.oddLength);
+        // Another word of the same width (a run looks for words of one
+        // width) and another length; a CCSDS stream changes to IRIG-like frames.
+        const auto width = static_cast<int>(layouts[0].format.sync.size());
+        Layout other = makeLayout(o.seed + 7919, width, false, o.oddLength);
         while (other.format.interval == layouts[0].format.interval || other.format.sync == layouts[0].format.sync)
-            other = makeLayout(other.format.interval + o.seed + 1, o.syncBits, false, o.oddLength);
+            other = makeLayout(static_cast<std::uint32_t>(other.format.interval) + o.seed + 1, width, false, o.oddLength);
         layouts.push_back(other);
     }
     for (const Layout& l : layouts) c.formats.push_back(l.format);

@@ -46,7 +46,7 @@ struct TelemetryOptions {
     std::vector<BitSlip> slips;
     std::int64_t burstBefore = -1; // random bits just before this frame (the phase changes)
     std::int64_t burstBits = 0;
-    bool formatChange = false;     // the second half of the frames in another format
+    bool formatChange = false;     // the second half of the frames in another format (a word as wide)
     bool noise = false;            // random bits only, as many as the frames would take
 };
 
