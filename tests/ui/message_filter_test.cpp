@@ -44,7 +44,9 @@ class OncePerRunRepeats : public ::testing::TestWithParam<RepeatCase> {};
 TEST_P(OncePerRunRepeats, ShowTheFirstAndCountTheRest)
 {
     RecordingEvents screen;
-    OncePerRunConversionMessages once(screen);
+    ScriptedToolkit toolkit;
+    bool abortFlag = false;
+    OncePerRunConversionMessages once(screen, toolkit, abortFlag);
     for (const Failure& f : GetParam().failures) once.conversionFailed(f.conversion, f.text, f.times);
     std::vector<std::string> shown;
     for (const auto& [text, times] : screen.failures) {

@@ -24,8 +24,8 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace morvelan::testing {
 
-inline const char* const kRunControls[] = {"cmd入力ファイル", "cmd実行", "cmd設定保存", "cmd設定初期化", "cmd終了",
-                                           "chk入力ファイルのヘッダチェックをしない",
+inline const char* const kRunControls[] = {"cmd入力ファイル", "cmd出力ファイル", "cmd実行", "cmd設定保存", "cmd設定初期化",
+                                           "cmd終了", "chk入力ファイルのヘッダチェックをしない",
                                            "chk除外パターンを一時的に使用しない", "chkUNIX系LFファイルを対象とする"}; // what a run disables
 
 inline const std::map<std::string, std::string> kDefaultSettings = {
