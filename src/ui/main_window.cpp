@@ -111,6 +111,8 @@ void MainWindow::startUp()
     ui_->chk除外パターンを一時的に使用しない->setChecked(false);
     ui_->chkUNIX系LFファイルを対象とする->setChecked(false);
     ShowParameters();
+    ui_->lblSummary->hide(); // until a run has something to say
+    ui_->lblStatus->hide();
     showInputFormat();
     updateTitle();
 }

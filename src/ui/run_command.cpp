@@ -103,8 +103,11 @@ void MainWindow::clearRunDisplay()
     lineGroup_.clear();
     ui_->txtResult->clear();
     ui_->txtResult->repaint();
+    // Empty, they take no room from the list.
     ui_->lblStatus->clear();
+    ui_->lblStatus->hide();
     ui_->lblSummary->clear();
+    ui_->lblSummary->hide();
     ui_->ProgressBar1->setValue(0);
 }
 
@@ -146,9 +149,11 @@ void MainWindow::showRunReport()
     QStringList notices;
     for (const std::string& line : runNotices(session_.input)) notices << toQString(line);
     ui_->lblStatus->setText(notices.join(QLatin1Char('\n')));
+    ui_->lblStatus->setVisible(!notices.isEmpty());
 
     runSummary_ = summariseCandidates(runResults_, session_.bits, runParams_, session_.decodedBits);
     ui_->lblSummary->setText(toQString(leadingGroupText(runSummary_)));
+    ui_->lblSummary->show();
     // Each line's group: the records' groups meet the summary's at its best members.
     const auto key = [](const CandidateRecord& r) {
         return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(r.interval)) << 32) |
