@@ -26,6 +26,8 @@ struct DetectCase {
     const char* label;
 };
 
+void PrintTo(const DetectCase& c, std::ostream* os) { *os << c.name; }
+
 class AutoFormatLabel : public InputChoiceTest, public ::testing::WithParamInterface<DetectCase> {};
 
 // In auto the label shows what the file's first bytes say, and the field

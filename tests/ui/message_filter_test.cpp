@@ -97,6 +97,8 @@ struct ThirdTextCase {
     std::int64_t heldBack;
 };
 
+void PrintTo(const ThirdTextCase& c, std::ostream* os) { *os << c.name; }
+
 class ThirdDistinctText : public ::testing::TestWithParam<ThirdTextCase> {};
 
 TEST_P(ThirdDistinctText, AsksOnceThenHoldsEverythingBack)

@@ -84,6 +84,8 @@ struct NoticeCase {
     const char* notices;
 };
 
+void PrintTo(const NoticeCase& c, std::ostream* os) { *os << c.name; }
+
 class RunNotices : public RunReportTest, public ::testing::WithParamInterface<NoticeCase> {};
 
 TEST_P(RunNotices, FollowTheRunAndClearWhenTheNextStarts)
