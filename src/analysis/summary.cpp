@@ -485,8 +485,7 @@ private:
 
 } // namespace
 
-std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, const BitBuffer& bits,
-                                             const AnalysisParameters& params, std::int32_t decodedBits)
+std::vector<std::size_t> candidateGroupRoots(const CandidateRecords& records)
 {
     IntervalTable table;
     for (std::size_t r = 0; r < records.size(); ++r)
@@ -496,10 +495,18 @@ std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, c
     DisjointSets sets(records.size());
     joinNeighbours(table, sets);
     joinMultiples(table, sets);
+    std::vector<std::size_t> roots(records.size());
+    for (std::size_t r = 0; r < records.size(); ++r) roots[r] = sets.find(r);
+    return roots;
+}
 
+std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, const BitBuffer& bits,
+                                             const AnalysisParameters& params, std::int32_t decodedBits)
+{
+    const std::vector<std::size_t> roots = candidateGroupRoots(records);
     std::map<std::size_t, std::vector<std::size_t>> members;
     for (std::size_t r = 0; r < records.size(); ++r)
-        if (records[r].interval > 0) members[sets.find(r)].push_back(r);
+        if (records[r].interval > 0) members[roots[r]].push_back(r);
 
     GroupAnalyser analyser(bits, params, decodedBits);
     std::vector<SummaryGroup> groups;

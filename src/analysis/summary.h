@@ -121,6 +121,10 @@ struct SummaryGroup {
 std::vector<SummaryGroup> summariseCandidates(const CandidateRecords& records, const BitBuffer& bits,
                                              const AnalysisParameters& params, std::int32_t decodedBits = 0);
 
+// The group of each record under the relation above: the smallest row of
+// its group (a record whose interval is not positive is a group of its own).
+std::vector<std::size_t> candidateGroupRoots(const CandidateRecords& records);
+
 // A log10 figure as short scientific text: "1.2e-65", "3.4e+00", "0".
 std::string formatLog10(long double log10Value);
 

@@ -10,7 +10,8 @@
 
 namespace morvelan {
 
-enum class Buttons { Ok, OkCancel };
+// OkAbort: OK and 中止; 中止 answers Cancel.
+enum class Buttons { Ok, OkCancel, OkAbort };
 enum class Answer { Ok, Cancel };
 
 // Captions used by the system's message boxes. An empty caption means the

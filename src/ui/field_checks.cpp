@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "common/toolkit.h"
 #include "files/parameter_table.h"
+#include "ui/window_messages.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,14 +25,14 @@ std::int32_t correctedEndSyncInterval(const AnalysisParameters& p, std::int32_t 
     return quotient.value_or(previousEnd);
 }
 
-void showFieldMessage(Toolkit& toolkit, const ParameterEntry& entry)
+void showFieldMessage(Toolkit& toolkit, const ParameterEntry& entry, std::string_view message)
 {
     switch (entry.box) {
-    case FieldMessageBox::Error: showError(toolkit, entry.message); break;
-    case FieldMessageBox::Confirm: toolkit.showMessage(entry.message, kConfirmCaption, Buttons::Ok); break;
+    case FieldMessageBox::Error: showError(toolkit, message); break;
+    case FieldMessageBox::Confirm: toolkit.showMessage(message, kConfirmCaption, Buttons::Ok); break;
     case FieldMessageBox::ConfirmOkCancel:
         // Either button closes the box; the answer changes nothing.
-        toolkit.showMessage(entry.message, kConfirmCaption, Buttons::OkCancel);
+        toolkit.showMessage(message, kConfirmCaption, Buttons::OkCancel);
         break;
     }
 }
@@ -56,7 +57,7 @@ std::string ThresholdGuide(std::string_view frameRoundsText)
 }
 
 FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view text, AnalysisParameters& params,
-                                      Toolkit& plainToolkit)
+                                      Toolkit& plainToolkit, RangeSet ranges)
 {
     FieldCheckOutcome out;
     // Notes whether the check showed its message.
@@ -74,13 +75,20 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
     } toolkit(plainToolkit, out.messageShown);
 
     const ParameterEntry& entry = entryOf(field);
-    const std::optional<std::int32_t> number = NullToNumber(text);
     std::int32_t& target = params.*entry.member;
+    // Blank is no value at all, not 0: the field asks for one and keeps its own.
+    if (NullToTrimmedText(text).empty()) {
+        showError(toolkit, kMsgEnterValue);
+        out.fieldText = std::to_string(target);
+        out.repaint = true;
+        return out;
+    }
+    const std::optional<std::int32_t> number = NullToNumber(text);
     const std::int32_t previous = target;
     if (number) target = *number;
 
-    if (!number || !isInRange(field, target, params)) {
-        showFieldMessage(toolkit, entry);
+    if (!number || !isInRange(field, target, params, ranges)) {
+        showFieldMessage(toolkit, entry, rangeMessage(field, ranges));
         switch (entry.correction) {
         case FieldCorrection::None: break;
         case FieldCorrection::ToValue: correct(out, target, entry.correctedValue); break;
@@ -98,6 +106,8 @@ FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view tex
         }
         out.repaint = true;
     }
+    // The field shows the number the run will use, not "12.5" or "abc".
+    if (const std::string shown = std::to_string(target); shown != text) out.fieldText = shown;
     return out;
 }
 

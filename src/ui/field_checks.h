@@ -29,12 +29,14 @@ struct FieldCheckOutcome {
     bool messageShown = false;
 };
 
-// Runs the check of one field on its text. The number is stored before the
-// test, so a failing value is already in the parameter while the message is
-// up. Text that is no 32-bit number gets the field's message and correction
-// and leaves the parameter as it was.
+// Runs the check of one field on its text against the ranges of the input's
+// format. The number is stored before the test, so a failing value is
+// already in the parameter while the message is up. Text that is no 32-bit
+// number gets the field's message and correction and leaves the parameter as
+// it was; blank text asks for a value and leaves it too. The field then
+// shows the value the run will use.
 FieldCheckOutcome CheckParameterField(ParameterField field, std::string_view text, AnalysisParameters& params,
-                                      Toolkit& toolkit);
+                                      Toolkit& toolkit, RangeSet ranges = RangeSet::Classic);
 
 // The threshold guide: the frame-count text read as a decimal number, times
 // 0.86, fraction dropped. Blank or non-numeric text gives "0".

@@ -4,7 +4,7 @@
 #include "files/parameter_table.h"
 #include "files/session.h"
 #include "settings/settings.h"
-#include "ui/file_selection.h"
+#include "ui/input_formats.h"
 #include "ui/qt_text.h"
 #include "ui/raster_window.h"
 #include "ui/result_list.h"
@@ -25,6 +25,29 @@ namespace {
 // Room left around the window for its frame and title bar, in pixels.
 constexpr int kFrameAllowance = 16;
 
+// What each field means; its tip adds the range that holds for the input.
+std::string_view fieldMeaning(ParameterField field)
+{
+    switch (field) {
+    case ParameterField::StartSyncInterval: return "探すフレーム長（ビット）の最初の値。";
+    case ParameterField::EndSyncInterval: return "探すフレーム長（ビット）の最後の値。";
+    case ParameterField::SyncBitSize: return "比べる同期パターンのビット数。";
+    case ParameterField::AllowErrBits: return "同期パターンの一致とみなす、異なるビットの数の上限。";
+    case ParameterField::BufSize: return "読み込むビット数。";
+    case ParameterField::FrameRounds: return "基準フレームと比べる後続フレームの数。";
+    case ParameterField::Threshold: return "候補として出力する一致フレーム数の下限（2 以上）。";
+    case ParameterField::IgnoreStartBits: return "データの先頭で読み飛ばすビット数。";
+    }
+    return {};
+}
+
+// A range message without its "エラー：" lead, as a tip's second line.
+std::string_view rangeTip(std::string_view message)
+{
+    constexpr std::string_view kLead = "エラー：";
+    return message.starts_with(kLead) ? message.substr(kLead.size()) : message;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Session& session, Toolkit& toolkit, SettingsLocation settings, QWidget* parent)
@@ -37,14 +60,20 @@ MainWindow::MainWindow(Session& session, Toolkit& toolkit, SettingsLocation sett
     ui_->setupUi(this);
     applyWindowFonts(*this, *ui_->txtResult);
     ui_->txtResult->setLineSource([this](std::size_t line) { return resultLineText(line); });
+    inputDialog_ = dynamic_cast<InputFileDialog*>(&toolkit_);
+    fillFormatChoices();
     fitToScreen();
     for (const ParameterEntry& entry : parameterTable()) {
         ParameterFieldBinding& f = fields_[static_cast<std::size_t>(entry.field)];
         f.widget = findChild<QLineEdit*>(toQString(entry.widget));
         f.field = entry.field;
     }
+    // A file dropped anywhere on the window, the fields included, is the input.
+    setAcceptDrops(true);
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->setAcceptDrops(false);
     for (const ParameterFieldBinding& f : fields_) f.widget->installEventFilter(this);
     ui_->txt入力ファイル->installEventFilter(this);
+    ui_->txt出力ファイル->installEventFilter(this);
     connectCommands();
     startUp();
 }
@@ -56,6 +85,7 @@ MainWindow::~MainWindow()
     destroying_ = true;
     for (const ParameterFieldBinding& f : fields_) f.widget->removeEventFilter(this);
     ui_->txt入力ファイル->removeEventFilter(this);
+    ui_->txt出力ファイル->removeEventFilter(this);
 }
 
 void MainWindow::fitToScreen()
@@ -81,6 +111,10 @@ void MainWindow::startUp()
     ui_->chk除外パターンを一時的に使用しない->setChecked(false);
     ui_->chkUNIX系LFファイルを対象とする->setChecked(false);
     ShowParameters();
+    ui_->lblSummary->hide(); // until a run has something to say
+    ui_->lblStatus->hide();
+    showInputFormat();
+    updateTitle();
 }
 
 void MainWindow::ShowParameters()
@@ -108,8 +142,8 @@ void MainWindow::connectCommands()
     connectCommand(ui_->cmd設定保存, &MainWindow::saveSettings);
     connectCommand(ui_->cmd設定初期化, &MainWindow::resetToDefaults);
     connectCommand(ui_->cmd入力ファイル, &MainWindow::browseInputFile);
+    connectCommand(ui_->cmd出力ファイル, &MainWindow::browseResultFile);
     connect(ui_->txtResult, &ResultList::lineActivated, this, &MainWindow::openRasterAt);
-    // The output browse button is not shown and has no action.
 
     for (QAbstractButton* box : {static_cast<QAbstractButton*>(ui_->chk入力ファイルのヘッダチェックをしない),
                                  static_cast<QAbstractButton*>(ui_->chk除外パターンを一時的に使用しない),
@@ -164,35 +198,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void MainWindow::browseInputFile()
-{
-    const std::optional<InputFileChoice> choice = ChooseInputFile(toolkit_, toStdString(ui_->txt入力ファイル->text()));
-    if (!choice) return;
-    setInputPath(choice->inputPath, choice->resultPath);
-}
-
-void MainWindow::setInputPath(const std::string& path, const std::optional<std::string>& resultPath)
-{
-    ui_->txt入力ファイル->setText(toQString(path));
-    session_.inputPath = path;
-    if (resultPath) {
-        session_.resultPath = *resultPath;
-        session_.resultPathDerived = true; // a link planted there is refused
-        ui_->txt出力ファイル->setText(toQString(session_.resultPath));
-    }
-}
-
-void MainWindow::adoptTypedInputPath()
-{
-    // The run reads the file the field shows, never one chosen earlier.
-    const std::string typed = toStdString(ui_->txt入力ファイル->text());
-    if (typed == session_.inputPath) return;
-    // A bare name lies in the current folder; its Result file goes there too.
-    std::optional<std::string> result;
-    if (!typed.empty()) result = derivedResultPath(typed);
-    setInputPath(typed, result);
-}
-
 void MainWindow::saveSettings()
 {
     SaveSettingsAt(session_.params, settings_, toolkit_);
@@ -222,8 +227,14 @@ QString MainWindow::resultLineText(std::size_t line) const
 void MainWindow::openRasterAt(std::size_t line)
 {
     if (running_ || line >= runResults_.size()) return; // the viewer folds a finished run
-    const CandidateRecord& record = runResults_[line];
-    openRasterWindow(this, session_, runParams_, record.interval, record.index, runResults_, &toolkit_);
+    std::int64_t interval = runResults_[line].interval;
+    std::int64_t offset = runResults_[line].index;
+    if (line < lineGroup_.size() && lineGroup_[line] < runSummary_.size()) {
+        const SummaryGroup& group = runSummary_[lineGroup_[line]];
+        interval = group.interval;
+        offset = group.syncOffset;
+    }
+    openRasterWindow(this, session_, runParams_, interval, offset, runResults_, &toolkit_);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -234,6 +245,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         // or a context menu opening is no leaving of the field.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (watched == ui_->txt入力ファイル) adoptTypedInputPath();
+            if (watched == ui_->txt出力ファイル) adoptTypedResultPath();
             for (const ParameterFieldBinding& f : fields_) {
                 if (f.widget == watched) {
                     checkField(f.widget, f.field);
@@ -245,12 +257,21 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void MainWindow::setFieldToolTips()
+{
+    const RangeSet ranges = rangesFor(runFormat_);
+    for (const ParameterFieldBinding& f : fields_)
+        f.widget->setToolTip(toQString(fieldMeaning(f.field)) + QLatin1Char('\n') +
+                             toQString(rangeTip(rangeMessage(f.field, ranges))));
+}
+
 void MainWindow::checkField(QLineEdit* field, ParameterField which)
 {
     // Digits typed with a Japanese input method come full-width.
     const QString typed = toAsciiNumberText(field->text());
     if (typed != field->text()) field->setText(typed);
-    const FieldCheckOutcome out = CheckParameterField(which, toStdString(typed), session_.params, toolkit_);
+    const FieldCheckOutcome out =
+        CheckParameterField(which, toStdString(typed), session_.params, toolkit_, rangesFor(runFormat_));
     if (out.fieldText) field->setText(toQString(*out.fieldText));
     if (out.thresholdGuide) ui_->txtThresholdRef->setText(toQString(*out.thresholdGuide));
     if (out.thresholdText) ui_->txtThreshold->setText(toQString(*out.thresholdText));

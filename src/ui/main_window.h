@@ -1,10 +1,14 @@
 #pragma once
-// The program's only window: the input and output file rows, the parameter
-// fields with their live counters, the progress bar, the result list and the
-// command buttons. Its commands are Run, Abort, Quit, browse, save and reset;
-// leaving a parameter field runs that field's check first.
+// The program's only window: the input and output file rows with the input
+// format, the parameter fields with their live counters, the run's summary
+// and notices, the progress bar, the result list and the command buttons.
+// Its commands are Run, Abort, Quit, the two browses, save and reset;
+// leaving a parameter field runs that field's check first. A file dropped on
+// the window becomes the input.
+#include "analysis/summary.h"
 #include "engine/parameters.h"
 #include "engine/reported_candidate.h"
+#include "engine/run_state.h"
 #include "engine/run_view.h"
 #include "settings/settings_location.h"
 #include "ui/field_checks.h"
@@ -17,6 +21,9 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 
 namespace Ui {
@@ -25,6 +32,7 @@ class MainWindow;
 
 namespace morvelan {
 
+class InputFileDialog;
 class Session;
 class Toolkit;
 
@@ -64,6 +72,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct ParameterFieldBinding {
@@ -80,6 +90,7 @@ private:
     void abortRun();
     void quit();
     void browseInputFile();
+    void browseResultFile();
     void saveSettings();
     void resetToDefaults();
 
@@ -94,15 +105,41 @@ private:
     // The text of one result line, derived from the run's record.
     QString resultLineText(std::size_t line) const;
 
-    // A double-click on a result line opens the raster viewer folded at
-    // that line's candidate.
+    // A double-click on a result line opens the raster viewer at the best
+    // offset of the line's group.
     void openRasterAt(std::size_t line);
+    // The Run command's steps: clearing the display, and after the run its
+    // ending, its notices, the summary line and the groups of its lines.
+    void clearRunDisplay();
+    void finishRun(bool succeeded);
+    void showRunReport();
+    // A capture of LF-only lines read as tdm by hand is offered the LF
+    // option before the run. False: no run.
+    bool offerLfOption();
+    // The check box's text as the window shows it.
+    std::string optionText(const QAbstractButton& box) const;
 
     void checkField(QLineEdit* field, ParameterField which);
+    void setFieldToolTips();
     // Leaving the input field with an edited path makes it the input, as a
     // browse would.
     void adoptTypedInputPath();
+    // Leaving the output field with an edited path makes it the Result file.
+    void adoptTypedResultPath();
     void setInputPath(const std::string& path, const std::optional<std::string>& resultPath);
+    void setResultPath(const std::string& path, bool derived);
+
+    // The input format: the combo's choice and, for auto, what the file
+    // shows; the label, the field checks and their tips follow it.
+    void fillFormatChoices();
+    InputFormat chosenFormat() const;
+    void setChosenFormat(InputFormat format);
+    void showInputFormat();
+    void showInputAccount(const InputAccount& account);
+    // The folder of the last input, kept across starts in the user's settings.
+    std::string lastFolder() const;
+    void rememberFolder(const std::string& inputPath);
+    void updateTitle();
 
     std::unique_ptr<Ui::MainWindow> ui_;
     std::array<ParameterFieldBinding, 8> fields_{};
@@ -119,6 +156,13 @@ private:
     // list's lines and the raster viewer are derived from them.
     CandidateRecords runResults_;
     AnalysisParameters runParams_;
+    // The run's summary, and for each result line the summary group it is in.
+    std::vector<SummaryGroup> runSummary_;
+    std::vector<std::size_t> lineGroup_;
+    // The format the next run reads (Auto: not known yet); its ranges hold
+    // for the interval fields.
+    InputFormat runFormat_ = InputFormat::Auto;
+    InputFileDialog* inputDialog_ = nullptr; // when the toolkit offers one
 };
 
 } // namespace morvelan

@@ -1,6 +1,7 @@
 #include "ui/qt_toolkit.h"
 
 #include "ui/qt_text.h"
+#include "ui/window_fonts.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -10,15 +11,6 @@
 #include <QPushButton>
 
 namespace morvelan {
-namespace {
-
-// Two entries, text files first; the dialog opens on the first. Each is the
-// text shown, then the pattern used: "*.*" would miss names without a dot
-// here, so the second entry shows "(*.*)" and lists every file.
-const char* const kTextFilesFilter = "ﾃｷｽﾄ(*.txt)(*.txt)";
-const char* const kAllFilesFilter = "すべてのファイル(*.*)(*)";
-
-} // namespace
 
 QtToolkit::~QtToolkit()
 {
@@ -28,15 +20,19 @@ QtToolkit::~QtToolkit()
 Answer QtToolkit::showMessage(std::string_view text, std::string_view caption, Buttons buttons)
 {
     QMessageBox box(parent_);
+    applyWindowFace(box);
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(toQString(caption.empty() ? kAppTitle : caption));
     box.setTextFormat(Qt::PlainText); // paths and digits are shown as they are
     box.setText(toQString(text));
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     box.setDefaultButton(ok);
-    if (buttons == Buttons::OkCancel) {
-        // Esc and the close box answer Cancel.
-        box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    // Esc and the close box answer Cancel.
+    if (buttons == Buttons::OkCancel) box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    if (buttons == Buttons::OkAbort) {
+        QPushButton* abort = box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole);
+        abort->setObjectName(QStringLiteral("cmdBoxAbort"));
+        box.setEscapeButton(abort);
     }
     box.exec();
     return box.clickedButton() == ok ? Answer::Ok : Answer::Cancel;
@@ -60,19 +56,32 @@ void QtToolkit::setBusyPointer(bool busy)
 
 std::optional<std::string> QtToolkit::chooseOpenFile(std::string_view startName)
 {
+    const std::optional<Choice> choice = chooseInputFile(startName, InputFormat::Auto);
+    if (!choice) return std::nullopt;
+    return choice->path;
+}
+
+std::optional<InputFileDialog::Choice> QtToolkit::chooseInputFile(std::string_view startName, InputFormat format)
+{
     // The Qt dialog leaves the process's current folder alone, so the
     // temporary LF copy stays where the program started.
     // Qt's own dialog: it shows only each entry's text (the pattern after it
     // is hidden) and speaks the translation the program loads.
-    QFileDialog dialog(parent_, QString(), toQString(startName));
+    const QString start = toQString(startName);
+    QFileDialog dialog(parent_, QString(), start);
+    applyWindowFace(dialog);
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QString::fromUtf8(kTextFilesFilter), QString::fromUtf8(kAllFilesFilter)});
-    dialog.selectNameFilter(QString::fromUtf8(kTextFilesFilter));
-    if (!startName.empty()) dialog.selectFile(toQString(startName));
+    QStringList filters;
+    for (std::size_t i = 1; i <= inputFormatItems().size(); ++i) // every file last
+        filters << toQString(inputFormatItems()[i % inputFormatItems().size()].filter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(toQString(inputFilterOf(format)));
+    if (!start.isEmpty() && !QFileInfo(start).isDir()) dialog.selectFile(start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return toStdString(dialog.selectedFiles().constFirst());
+    return Choice{toStdString(dialog.selectedFiles().constFirst()),
+                  formatOfInputFilter(toStdString(dialog.selectedNameFilter())).value_or(format)};
 }
 
 std::optional<std::string> QtToolkit::chooseSaveFile(std::string_view startName)
@@ -82,9 +91,11 @@ std::optional<std::string> QtToolkit::chooseSaveFile(std::string_view startName)
     const QString start = toQString(startName);
     const QString suffix = QFileInfo(start).suffix();
     QFileDialog dialog(parent_, QString(), start);
+    applyWindowFace(dialog);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!suffix.isEmpty()) {
-        dialog.setNameFilters({QStringLiteral("%1 (*.%2)(*.%2)").arg(suffix.toUpper(), suffix), QString::fromUtf8(kAllFilesFilter)});
+        dialog.setNameFilters({QStringLiteral("%1 (*.%2)(*.%2)").arg(suffix.toUpper(), suffix), toQString(inputFilterOf(InputFormat::Auto))});
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setDefaultSuffix(suffix);
     }

@@ -8,22 +8,36 @@
 #include "files/session.h"
 #include "ui/qt_text.h"
 #include "ui/qt_toolkit.h"
+#include "ui/flow_layout.h"
 #include "ui/raster_view.h"
+#include "ui/run_report.h"
 #include "ui/window_fonts.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QVBoxLayout>
+
+#include <limits>
 
 #include <filesystem>
 
 namespace morvelan {
 namespace {
+
+// The size the viewer asks for, at most the screen's room less its frame.
+constexpr QSize kPreferredSize(1100, 720);
+constexpr int kFrameAllowance = 16;
+
+int toSpinLimit(std::int64_t value)
+{
+    return static_cast<int>(std::min<std::int64_t>(value, std::numeric_limits<int>::max()));
+}
 
 QString colourSquare(Rgb c)
 {
@@ -67,6 +81,7 @@ RasterWindow::RasterWindow(RasterSource source, Toolkit* toolkit, QWidget* paren
     : QWidget(parent, Qt::Window), source_(std::move(source)), toolkit_(toolkit)
 {
     setObjectName(QStringLiteral("RasterWindow"));
+    applyWindowFace(*this);
     if (toolkit_ == nullptr) {
         ownToolkit_ = std::make_unique<QtToolkit>();
         ownToolkit_->setParentWindow(this);
@@ -78,7 +93,7 @@ RasterWindow::RasterWindow(RasterSource source, Toolkit* toolkit, QWidget* paren
     connectControls();
     fillSummary();
     view_->setSource(source_.bits.get(), source_.params, source_.decodedBits, source_.skipExclusions);
-    resize(1100, 720);
+    fitToScreen();
     if (!summary_.empty())
         showCandidate(summary_.front().interval, summary_.front().syncOffset);
     else
@@ -91,10 +106,12 @@ void RasterWindow::buildControls()
 {
     interval_ = new QSpinBox(this);
     interval_->setObjectName(QStringLiteral("txtRasterInterval"));
-    interval_->setRange(1, kBitBufferCells);
+    // Any interval and offset over the whole Bit buffer, however long.
+    interval_->setRange(1, toSpinLimit(std::max<std::int64_t>(kBitBufferCells, source_.bits->last())));
     offset_ = new QSpinBox(this);
     offset_->setObjectName(QStringLiteral("txtRasterOffset"));
-    offset_->setRange(-kBitBufferCells, kBitBufferCells);
+    const int farthest = toSpinLimit(rasterFarthestOffset(*source_.bits));
+    offset_->setRange(-farthest, farthest);
     for (QSpinBox* s : {interval_, offset_}) {
         s->setButtonSymbols(QAbstractSpinBox::NoButtons);
         s->setKeyboardTracking(false); // fold when the typing is done, not at each digit
@@ -119,22 +136,38 @@ void RasterWindow::buildControls()
 
     summaryList_ = new QListWidget(this);
     summaryList_->setObjectName(QStringLiteral("lstRasterSummary"));
-    summaryList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    applyFixedPitchFace(*summaryList_);
     summaryList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Whole lines however narrow the list: they wrap, and each tip holds one.
+    summaryList_->setWordWrap(true);
+    summaryList_->setTextElideMode(Qt::ElideNone);
+    summaryList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    summaryList_->setResizeMode(QListView::Adjust);
+    summaryList_->setMinimumWidth(summaryList_->fontMetrics().averageCharWidth() * 12);
 
     info_ = makeLabel(this, "lblRasterInfo", QString());
     info_->setTextFormat(Qt::RichText);
     info_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    info_->setWordWrap(true);
     hover_ = makeLabel(this, "lblRasterHover", QString());
     hover_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    applyJapaneseFont(*info_);
-    applyJapaneseFont(*hover_);
+    hover_->setWordWrap(true);
     layOutControls();
+}
+
+void RasterWindow::fitToScreen()
+{
+    QSize size = kPreferredSize;
+    if (const QScreen* s = screen())
+        size = size.boundedTo(s->availableGeometry().size() - QSize(kFrameAllowance, 3 * kFrameAllowance));
+    resize(size.expandedTo(minimumSizeHint()));
 }
 
 void RasterWindow::layOutControls()
 {
-    auto* top = new QHBoxLayout;
+    // The bar wraps onto a second row when the window is narrow.
+    auto* top = new FlowLayout;
+    top->setSpacing(6);
     top->addWidget(makeLabel(this, "lblRasterInterval", QStringLiteral("インターバル")));
     top->addWidget(interval_);
     top->addWidget(intervalDown_);
@@ -144,7 +177,7 @@ void RasterWindow::layOutControls()
     top->addWidget(offset_);
     top->addWidget(offsetDown_);
     top->addWidget(offsetUp_);
-    top->addStretch(1);
+    top->addSpacing(16);
     top->addWidget(zoomOut_);
     top->addWidget(zoom_);
     top->addWidget(zoomIn_);
@@ -154,7 +187,9 @@ void RasterWindow::layOutControls()
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->addWidget(makeLabel(side, "lblRasterSummary", QStringLiteral("候補のまとめ（偶然では起こりにくい順）")));
+    QLabel* sideTitle = makeLabel(side, "lblRasterSummary", QStringLiteral("候補のまとめ（偶然では起こりにくい順）"));
+    sideTitle->setWordWrap(true);
+    sideLayout->addWidget(sideTitle);
     sideLayout->addWidget(summaryList_);
 
     auto* split = new QSplitter(Qt::Horizontal, this);
@@ -163,6 +198,7 @@ void RasterWindow::layOutControls()
     split->addWidget(side);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
     split->setSizes({720, 360});
 
     auto* bottom = new QHBoxLayout;
@@ -189,6 +225,9 @@ void RasterWindow::connectControls()
     connect(view_, &RasterView::cellHovered, this, &RasterWindow::showHover);
     connect(view_, &RasterView::cellLeft, hover_, &QLabel::clear);
     connect(export_, &QPushButton::clicked, this, &RasterWindow::exportPng);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("keyRasterClose"));
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(summaryList_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { showGroup(summaryList_->row(item)); });
     connect(summaryList_, &QListWidget::currentRowChanged, this, &RasterWindow::showGroup);
@@ -198,19 +237,17 @@ namespace {
 
 QString polarityText(const SummaryGroup& g)
 {
-    return g.inverted ? QStringLiteral("反転") : QStringLiteral("正常");
+    return toQString(groupPolarityText(g));
 }
 
 QString fixedText(const SummaryGroup& g)
 {
-    if (g.fixedLength == 0) return QStringLiteral("なし");
-    return QStringLiteral("%1+%2").arg(g.fixedStart).arg(g.fixedLength);
+    return toQString(groupFixedText(g));
 }
 
-// " ［IRIG 106 16-bit］" for a published word, else nothing.
 QString nameText(const SummaryGroup& g)
 {
-    return g.syncName.empty() ? QString() : QStringLiteral(" ［%1］").arg(toQString(g.syncName));
+    return toQString(groupNameText(g));
 }
 
 } // namespace
@@ -230,10 +267,10 @@ void RasterWindow::fillSummary()
         auto* item = new QListWidgetItem(text, summaryList_);
         QStringList intervals;
         for (const std::int64_t i : g.intervals) intervals << QString::number(i);
-        item->setToolTip(QStringLiteral("同期語 %1(%2)%3\n固定領域 %4 %5\nインターバル %6\nインデックス %7")
+        item->setToolTip(QStringLiteral("%8\n同期語 %1(%2)%3\n固定領域 %4 %5\nインターバル %6\nインデックス %7")
                              .arg(toQString(g.syncBits), toQString(g.syncHex), nameText(g), fixedText(g),
                                   toQString(g.fixedHex), intervals.join(QStringLiteral(", ")),
-                                  toQString(indexSpanText(g))));
+                                  toQString(indexSpanText(g)), text));
     }
 }
 

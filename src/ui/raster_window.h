@@ -5,7 +5,7 @@
 // reported candidates beside it: each group's interval, sync offset, sync
 // word (named when it is a published one), polarity and fixed region.
 // Clicking a group, and opening the viewer, shows the group at its sync
-// offset.
+// offset. It fits the screen at any text scale; Escape closes it.
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
 #include "engine/candidate_record.h"
@@ -72,6 +72,8 @@ public:
 
 private:
     void buildControls();
+    // Starts no larger than the screen's room.
+    void fitToScreen();
     // The controls in rows: the fold and zoom, the picture beside the list, the status.
     void layOutControls();
     void connectControls();

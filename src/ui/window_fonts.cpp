@@ -25,25 +25,28 @@ QStringList fixedPitchFamilies()
 
 } // namespace
 
-void applyJapaneseFont(QWidget& widget)
+void applyWindowFace(QWidget& widget)
 {
-    QFont font = widget.font();
-    font.setFamilies(proportionalFamilies());
-    widget.setFont(font);
+    QFont controls = widget.font();
+    controls.setFamilies(proportionalFamilies());
+    controls.setPointSize(kPointSize);
+    widget.setFont(controls);
+}
+
+void applyFixedPitchFace(QWidget& widget)
+{
+    QFont fixed = widget.font();
+    fixed.setFamilies(fixedPitchFamilies());
+    fixed.setPointSize(kPointSize);
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setFixedPitch(true);
+    widget.setFont(fixed);
 }
 
 void applyWindowFonts(QWidget& window, QWidget& resultList)
 {
-    QFont controls = window.font();
-    controls.setFamilies(proportionalFamilies());
-    controls.setPointSize(kPointSize);
-    window.setFont(controls); // children inherit it; the title keeps its own size
-
-    QFont fixed = controls;
-    fixed.setFamilies(fixedPitchFamilies());
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setFixedPitch(true);
-    resultList.setFont(fixed);
+    applyWindowFace(window); // children inherit it; the title keeps its own size
+    applyFixedPitchFace(resultList);
 
     // The form gives some controls a fixed width for a 96 dpi screen; a
     // larger text scale widens them to what their text needs.

@@ -6,10 +6,14 @@ class QWidget;
 
 namespace morvelan {
 
-// One Japanese face for a line of mixed Japanese text and digits: left to
+// The main window's face and size, for the windows and boxes it opens
+// (message boxes, file dialogs, the raster viewer): children inherit it.
+// One Japanese face for lines of mixed Japanese text and digits: left to
 // font fallback, the digits after katakana come from another face and sit
 // smaller and higher than the rest.
-void applyJapaneseFont(QWidget& widget);
+void applyWindowFace(QWidget& widget);
+// The result list's fixed-pitch Japanese face at the window's size.
+void applyFixedPitchFace(QWidget& widget);
 
 // Also widens the form's fixed-width controls when the text scale needs it.
 void applyWindowFonts(QWidget& window, QWidget& resultList);

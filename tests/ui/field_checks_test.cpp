@@ -13,6 +13,7 @@ const RecordedMessage kBufSize = confirmMessage("エラー：バッファサイ�
 const RecordedMessage kFrames = appMessage("フレーム数は5～200の範囲です。");
 const RecordedMessage kThreshold = confirmMessage("エラー：出力しきい値はフレーム数を超えられません。", Buttons::OkCancel);
 const RecordedMessage kIgnore = appMessage("エラー：初期無視ビット数の値は0～100です。");
+const RecordedMessage kEnterValue = appMessage("値を入力してください。");
 
 // A field left with a text: its message (if any), then field and parameter.
 struct FieldCase {
@@ -58,24 +59,29 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, FieldCheck,
     ::testing::Values(
         FieldCase{"txtStartSyncInterval", {}, "50", kStart, "50", 50},
-        FieldCase{"txtStartSyncInterval", {}, "abc", kStart, "abc", 300}, // no number: the value stays
+        FieldCase{"txtStartSyncInterval", {}, "abc", kStart, "300", 300}, // no number: the value stays
         FieldCase{"txtEndSyncInterval", {{"BUF_SIZE", "50000"}, {"FRAME_ROUNDS", "30"}}, "2000", kEnd, "1667", 1667}, // rounded
         FieldCase{"txtEndSyncInterval", {{"BUF_SIZE", "50000"}, {"FRAME_ROUNDS", "25"}}, "2000", {}, "2000", 2000},
         FieldCase{"txtEndSyncInterval", {{"FRAME_ROUNDS", "200"}}, "2147483647", kEnd, "1500", 1500}, // no overflow
         FieldCase{"txtEndSyncInterval", {{"BUF_SIZE", "-5"}, {"FRAME_ROUNDS", "0"}}, "800", kEnd, "700", 700},
         FieldCase{"txtSyncBitSize", {}, "18", kSyncBits, "20", 20}, FieldCase{"txtSyncBitSize", {}, "64", {}, "64", 64},
         FieldCase{"txtSyncBitSize", {}, "68", kSyncBits, "20", 20},
-        FieldCase{"txtSyncBitSize", {}, "", kSyncBits, "20", 20}, // blank is 0
+        FieldCase{"txtSyncBitSize", {}, "", kEnterValue, "20", 20}, // blank is no value, not 0
+        FieldCase{"txtStartSyncInterval", {{"START_SYNC_INTERVAL", "450"}}, "  ", kEnterValue, "450", 450},
+        FieldCase{"txtFrameRounds", {}, "", kEnterValue, "20", 20},
         FieldCase{"txtAllowErrBits", {}, "16", kAllowErr, "15", 15},
-        FieldCase{"txtAllowErrBits", {}, "-1", kAllowErr, "15", 15}, FieldCase{"txtAllowErrBits", {}, "", {}, "", 0},
+        FieldCase{"txtAllowErrBits", {}, "-1", kAllowErr, "15", 15},
+        FieldCase{"txtAllowErrBits", {}, "", kEnterValue, "2", 2},
         FieldCase{"txtAllowErrBits", {}, "１２", {}, "12", 12}, // full-width digits from an input method
         FieldCase{"txtBufSize", {{"BUF_SIZE", "49999"}}, "49999", kBufSize, "50000", 50000},
         FieldCase{"txtThreshold", {{"FRAME_ROUNDS", "50"}}, "1", kThreshold, "50", 50},
         FieldCase{"txtThreshold", {{"FRAME_ROUNDS", "50"}}, "50", {}, "50", 50},
         FieldCase{"txtIgnoreStartBits", {}, "150", kIgnore, "150", 150},
         FieldCase{"txtIgnoreStartBits", {}, "－５", kIgnore, "-5", -5}, // full-width sign
-        FieldCase{"txtIgnoreStartBits", {}, "12.5", {}, "12.5", 12},    // halves go to the even neighbour
-        FieldCase{"txtIgnoreStartBits", {}, "１３．５", {}, "13.5", 14}));
+        // The field shows the number the run uses: halves go to the even neighbour.
+        FieldCase{"txtIgnoreStartBits", {}, "12.5", {}, "12", 12},
+        FieldCase{"txtIgnoreStartBits", {}, "１３．５", {}, "14", 14},
+        FieldCase{"txtThreshold", {}, "+007", {}, "7", 7}));
 
 // The frame-count check: the guide and threshold follow it in every case.
 struct FrameCountCase {

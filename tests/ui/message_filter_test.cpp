@@ -1,6 +1,7 @@
 // The window's message filters on runs of one repeated error: a search can
 // raise "Error in HexConvert()" two thousand million times in a row, and the
-// window must show the first box at most and count the rest.
+// window must show the first box at most and count the rest; varied texts
+// get two boxes and a third that asks whether to go on.
 #include "support/scripted_toolkit.h"
 #include "files/run_messages.h"
 #include "ui/message_filter.h"
@@ -44,7 +45,9 @@ class OncePerRunRepeats : public ::testing::TestWithParam<RepeatCase> {};
 TEST_P(OncePerRunRepeats, ShowTheFirstAndCountTheRest)
 {
     RecordingEvents screen;
-    OncePerRunConversionMessages once(screen);
+    ScriptedToolkit toolkit;
+    bool abortFlag = false;
+    OncePerRunConversionMessages once(screen, toolkit, abortFlag);
     for (const Failure& f : GetParam().failures) once.conversionFailed(f.conversion, f.text, f.times);
     std::vector<std::string> shown;
     for (const auto& [text, times] : screen.failures) {
@@ -72,6 +75,63 @@ INSTANTIATE_TEST_SUITE_P(
                    1},
         RepeatCase{"EmptyRunShowsNothing", {{Conversion::BitString, "", 0}}, {}, 0}),
     [](const ::testing::TestParamInfo<RepeatCase>& info) { return std::string(info.param.name); });
+
+// Counts the abort questions that reach it and declines each.
+class DecliningEvents : public RecordingEvents {
+public:
+    int questions = 0;
+    bool confirmAbort() override
+    {
+        ++questions;
+        return false;
+    }
+};
+
+struct ThirdTextCase {
+    const char* name;
+    std::vector<const char*> digits; // each a failed hex digit, once
+    Answer third;                   // the answer to the third box
+    std::vector<std::string> shown;
+    int boxes;         // third boxes shown
+    bool aborted;      // the Abort flag afterwards, and an abort taken unasked
+    std::int64_t heldBack;
+};
+
+void PrintTo(const ThirdTextCase& c, std::ostream* os) { *os << c.name; }
+
+class ThirdDistinctText : public ::testing::TestWithParam<ThirdTextCase> {};
+
+TEST_P(ThirdDistinctText, AsksOnceThenHoldsEverythingBack)
+{
+    const ThirdTextCase& c = GetParam();
+    DecliningEvents screen;
+    ScriptedToolkit toolkit;
+    toolkit.answers = {c.third};
+    bool abortFlag = false;
+    OncePerRunConversionMessages once(screen, toolkit, abortFlag);
+    for (const char* digit : c.digits) once.conversionFailed(Conversion::HexDigit, digit, 1);
+    std::vector<std::string> shown;
+    for (const auto& failure : screen.failures) shown.push_back(failure.first);
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(toolkit.messages,
+              std::vector<RecordedMessage>(static_cast<std::size_t>(c.boxes),
+                                           {"以降の変換エラーは表示しません。", "", Buttons::OkAbort}));
+    EXPECT_EQ(abortFlag, c.aborted);
+    EXPECT_EQ(once.confirmAbort(), c.aborted); // 中止 was the answer already
+    EXPECT_EQ(screen.questions, c.aborted ? 0 : 1);
+    EXPECT_EQ(once.heldBack(), c.heldBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ThirdDistinctText,
+    ::testing::Values(
+        ThirdTextCase{"TwoTextsAskNothing", {"G", "Z", "G", "Z"}, Answer::Ok,
+                      {"Error in hexconv(G)", "Error in hexconv(Z)"}, 0, false, 2},
+        ThirdTextCase{"OkSilencesTheRest", {"G", "Z", "X", "Y", "G", "W"}, Answer::Ok,
+                      {"Error in hexconv(G)", "Error in hexconv(Z)"}, 1, false, 4},
+        ThirdTextCase{"AbortEndsTheRunUnasked", {"G", "G", "Z", "X", "Y"}, Answer::Cancel,
+                      {"Error in hexconv(G)", "Error in hexconv(Z)"}, 1, true, 3}),
+    [](const ::testing::TestParamInfo<ThirdTextCase>& info) { return std::string(info.param.name); });
 
 // Records each call it gets, a repeated error as one.
 class RepeatRecorder : public ScriptedToolkit {

@@ -1,5 +1,5 @@
-// The Qt toolkit: message boxes, the busy pointer and the file-open dialog,
-// each answered by a timer that acts on the dialog while it is up.
+// The Qt toolkit: message boxes, the busy pointer and the input dialog, each
+// answered by a timer that acts on the dialog while it is up.
 #include "support/temp_dir.h"
 #include "ui/qt_toolkit.h"
 
@@ -8,6 +8,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -63,35 +65,72 @@ TEST(QtToolkit, MessageBoxesHaveNoIconTheirCaptionAndJapaneseButtonsAndThePointe
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST(QtToolkit, FileDialogSpeaksJapaneseAndItsSecondEntryListsEveryFile)
+bool isJapaneseFace(const QWidget& widget)
+{
+    return QFontDatabase::writingSystems(QFontInfo(widget.font()).family()).contains(QFontDatabase::Japanese);
+}
+
+TEST(QtToolkit, AbortBoxAnswersOkOrCancelInTheWindowsFace)
+{
+    QtToolkit toolkit;
+    for (const bool abort : {false, true}) {
+        whenShown<QMessageBox>([abort](QMessageBox& box) {
+            EXPECT_TRUE(isJapaneseFace(box));
+            auto* abortButton = box.findChild<QPushButton*>(QStringLiteral("cmdBoxAbort"));
+            ASSERT_NE(abortButton, nullptr);
+            EXPECT_EQ(abortButton->text(), "中止");
+            abort ? QTest::keyClick(&box, Qt::Key_Escape) : box.button(QMessageBox::Ok)->click();
+        });
+        EXPECT_EQ(toolkit.showMessage("以降の変換エラーは表示しません。", "", Buttons::OkAbort),
+                  abort ? Answer::Cancel : Answer::Ok);
+    }
+}
+
+// One entry per input format and one for every file; the dialog opens on
+// the entry of the format asked for, and the entry chosen comes back.
+TEST(QtToolkit, InputDialogHasAnEntryPerFormatAndTellsTheOneChosen)
 {
     TempDir dir;
     const std::string start = dir.write("in.txt", "x");
     const std::string other = dir.write("capture", "y"); // no dot: "*.*" would hide it
     QtToolkit toolkit;
     whenShown<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_TRUE(isJapaneseFace(dialog));
         auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(types, nullptr);
-        ASSERT_EQ(types->count(), 2);
-        EXPECT_EQ(types->itemText(0), "ﾃｷｽﾄ(*.txt)");
-        EXPECT_EQ(types->itemText(1), "すべてのファイル(*.*)");
+        QStringList shown;
+        for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+        EXPECT_EQ(shown, (QStringList{"tdm ﾃｷｽﾄ(*.txt)", "hex 16進ﾃｷｽﾄ(*.hex;*.txt)", "bits 0/1ﾃｷｽﾄ(*.bits;*.txt)",
+                                      "u8 1ﾋﾞｯﾄ1ﾊﾞｲﾄ(*.u8;*.bin)", "bin ﾊﾞｲﾅﾘ(*.bin;*.dat)",
+                                      "ch10 Chapter 10(*.ch10;*.c10)", "すべてのファイル(*.*)"}));
         EXPECT_EQ(types->currentIndex(), 0);
         auto* buttons = dialog.findChild<QDialogButtonBox*>();
         ASSERT_NE(buttons, nullptr);
         EXPECT_TRUE(buttons->button(QDialogButtonBox::Open)->text().contains("開く"));
         EXPECT_EQ(std::filesystem::path(dialog.directory().absolutePath().toStdString()), dir.path());
-        types->setCurrentIndex(1);
-        emit types->activated(1); // as a choice with the mouse
+        types->setCurrentIndex(3);
+        emit types->activated(3); // as a choice with the mouse
+        static_cast<QDialog&>(dialog).accept(); // public in QDialog, protected in QFileDialog
+    });
+    const auto u8 = toolkit.chooseInputFile(start, InputFormat::Tdm);
+    ASSERT_TRUE(u8);
+    EXPECT_EQ(u8->path, start);
+    EXPECT_EQ(u8->format, InputFormat::U8);
+
+    whenShown<QFileDialog>([&](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        EXPECT_EQ(types->currentIndex(), types->count() - 1); // auto: every file
         auto* model = dialog.findChild<QFileSystemModel*>();
         ASSERT_NE(model, nullptr);
         EXPECT_EQ(model->nameFilters(), QStringList{"*"});
         dialog.selectFile(QString::fromStdString(other));
-        static_cast<QDialog&>(dialog).accept(); // public in QDialog, protected in QFileDialog
+        static_cast<QDialog&>(dialog).accept();
     });
-    EXPECT_EQ(toolkit.chooseOpenFile(start), other);
+    EXPECT_EQ(toolkit.chooseOpenFile(dir.path().string() + "/"), other);
 
     whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-    EXPECT_EQ(toolkit.chooseOpenFile(start), std::nullopt);
+    EXPECT_EQ(toolkit.chooseInputFile(start, InputFormat::Hex), std::nullopt);
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
@@ -248,6 +249,59 @@ TEST_F(RasterWindowTest, StatusLineUsesOneJapaneseFace)
     }
     QTest::mouseMove(window->view()->viewport(), QPoint(40, 40));
     EXPECT_TRUE(find<QLabel>("lblRasterHover")->text().startsWith(QStringLiteral("フレーム ")));
+}
+
+} // namespace
+
+namespace {
+
+// At the text scale of the run (QT_FONT_DPI), the viewer starts inside the
+// screen with every control in the window, none squeezed below its need, and
+// its list's lines whole (wrapped, and each whole in its tip).
+TEST_F(RasterWindowTest, FitsTheScreenWithEveryControlReachable)
+{
+    open();
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_LE(window->frameGeometry().width(), screen.width());
+    EXPECT_LE(window->frameGeometry().height(), screen.height());
+    EXPECT_LE(window->minimumSizeHint().width(), screen.width());
+    EXPECT_LE(window->minimumSizeHint().height(), screen.height());
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+        const QRect place(w->mapTo(window.get(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(window->rect().contains(place)) << w->objectName().toStdString();
+        // A control capped narrower than its style's hint (the nudge buttons) keeps its cap.
+        EXPECT_GE(w->width(), std::min(w->minimumSizeHint().width(), w->maximumWidth())) << w->objectName().toStdString();
+    }
+    auto* list = find<QListWidget>("lstRasterSummary");
+    ASSERT_GT(list->count(), 0);
+    for (int i = 0; i < list->count(); ++i) {
+        EXPECT_LE(list->visualItemRect(list->item(i)).right(), list->viewport()->width()) << i;
+        EXPECT_TRUE(list->item(i)->toolTip().startsWith(list->item(i)->text())) << i;
+    }
+}
+
+TEST_F(RasterWindowTest, EscapeClosesTheViewer)
+{
+    open();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
+// A long capture fills the Bit buffer past the classic 300100 cells: every
+// offset into it can be shown.
+TEST_F(RasterWindowTest, OffsetsReachOverALongBitBuffer)
+{
+    session->bits.resize(2'000'000);
+    ASSERT_GT(session->bits.last(), 1'000'000);
+    session->decodedBits = 2'000'000;
+    open();
+    window->showCandidate(512, 1'999'000);
+    EXPECT_EQ(window->offset(), 1'999'000);
+    window->showCandidate(512, -1'999'000);
+    EXPECT_EQ(window->offset(), -1'999'000);
 }
 
 } // namespace

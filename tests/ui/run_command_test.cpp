@@ -169,7 +169,10 @@ TEST_F(RunCommandTest, CheckBoxesDecideTheHeaderCheckAndTheLfCopy)
     ScopedCwd cwd(dir.path());
     click("chkUNIX系LFファイルを対象とする");
     runOn(input);
-    EXPECT_EQ(toolkit.messages, (std::vector{kRunQuestion, appMessage("この入力ファイルは処理できません。"), kInterrupted}));
+    // The refusal keeps its line and gains the reason and the box that reads the file anyway.
+    const std::string refusal = "この入力ファイルは処理できません。\n1 行目の 3～5 文字目が「TDM」ではありません。"
+                                "ヘッダを確かめずに読むには「入力ファイルのヘッダチェックをしない」をチェックしてください。";
+    EXPECT_EQ(toolkit.messages, (std::vector{kRunQuestion, appMessage(refusal), kInterrupted}));
     toolkit.messages.clear();
     click("chk入力ファイルのヘッダチェックをしない");
     toolkit.answers = {Answer::Ok};
@@ -190,12 +193,18 @@ TEST_F(RunCommandTest, ResultListKeepsEveryLineOfALargeRunAndOpensTheRasterOnOne
     ASSERT_EQ(resultList()->lineCount(), expected);
     EXPECT_TRUE(resultList()->lineText(0).startsWith("  800    0 "));
     EXPECT_TRUE(resultList()->lineText(expected - 1).startsWith("  825  824 "));
+    // A line opens the raster at its group's best offset, not at its own
+    // index: each interval's indexes are one group here.
     resultList()->verticalScrollBar()->setValue(0);
     QTest::mouseDClick(resultList()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     auto* raster = window->findChild<RasterWindow*>();
     ASSERT_NE(raster, nullptr);
+    const auto group800 = std::find_if(raster->summary().begin(), raster->summary().end(),
+                                       [](const SummaryGroup& g) { return g.interval == 800; });
+    ASSERT_NE(group800, raster->summary().end());
     EXPECT_EQ(raster->interval(), 800);
-    EXPECT_EQ(raster->offset(), 0);
+    EXPECT_EQ(raster->offset(), group800->syncOffset);
+    EXPECT_NE(group800->syncOffset, 0) << "line 0's own index would pass as well";
     raster->close();
 }
 

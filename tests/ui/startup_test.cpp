@@ -20,7 +20,8 @@ TEST_F(StartupTest, EveryControlOfTheFormExistsUnderItsName)
           "txtThresholdRef", "Label8", "txtIgnoreStartBits", "Label14", "txtInterval", "Label16", "Label15",
           "txtIndex", "Label18", "txtFoundCnt", "ProgressBar1", "txtResult", "Label17", "cmd実行", "cmd設定保存",
           "cmd設定初期化", "chk入力ファイルのヘッダチェックをしない", "chk除外パターンを一時的に使用しない",
-          "chkUNIX系LFファイルを対象とする", "cmd中止", "cmd終了"})
+          "chkUNIX系LFファイルを対象とする", "cmd中止", "cmd終了", "cmbInputFormat", "lblInputFormat", "lblSummary",
+          "lblStatus"})
         EXPECT_NE(window->findChild<QWidget*>(QString::fromUtf8(name)), nullptr) << name;
 }
 
@@ -37,7 +38,9 @@ TEST_F(StartupTest, ShowsTheLoadedValuesUncheckedAndStartsIdle)
     for (const char* name : kRunControls) EXPECT_TRUE(button(name)->isEnabled()) << name;
     EXPECT_EQ(text("txtFoundCnt"), "");
     EXPECT_EQ(resultList()->lineCount(), 0u);
-    EXPECT_FALSE(button("cmd出力ファイル")->isVisible()); // not shown, no action
+    EXPECT_TRUE(button("cmd出力ファイル")->isVisible());
+    EXPECT_EQ(button("cmd出力ファイル")->text(), "参照(&O)");
+    EXPECT_EQ(window->windowTitle(), "Morvelan"); // no input yet
 }
 
 // At any text scale (QT_FONT_DPI) the window starts inside the screen, can

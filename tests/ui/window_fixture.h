@@ -4,6 +4,7 @@
 #include "files/session.h"
 #include "support/scripted_toolkit.h"
 #include "support/temp_dir.h"
+#include "ui/input_formats.h"
 #include "ui/main_window.h"
 #include "ui/result_list.h"
 
@@ -15,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,8 +27,8 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace morvelan::testing {
 
-inline const char* const kRunControls[] = {"cmd入力ファイル", "cmd実行", "cmd設定保存", "cmd設定初期化", "cmd終了",
-                                           "chk入力ファイルのヘッダチェックをしない",
+inline const char* const kRunControls[] = {"cmd入力ファイル", "cmd出力ファイル", "cmd実行", "cmd設定保存", "cmd設定初期化",
+                                           "cmd終了", "chk入力ファイルのヘッダチェックをしない",
                                            "chk除外パターンを一時的に使用しない", "chkUNIX系LFファイルを対象とする"}; // what a run disables
 
 inline const std::map<std::string, std::string> kDefaultSettings = {
@@ -42,11 +45,38 @@ inline std::string settingsText(const std::map<std::string, std::string>& change
     return text;
 }
 
+// The scripted toolkit with the input dialog the window uses when the
+// toolkit offers one (as the Qt toolkit does): the file comes from
+// fileChoices, the entry from formatChoices (none: the one it opened on).
+class WindowToolkit : public ScriptedToolkit, public InputFileDialog {
+public:
+    std::deque<InputFormat> formatChoices;
+    std::vector<InputFormat> formatsOpenedOn;
+    std::function<void()> onBusy; // runs when the busy pointer goes on
+
+    std::optional<Choice> chooseInputFile(std::string_view startName, InputFormat format) override
+    {
+        formatsOpenedOn.push_back(format);
+        const std::optional<std::string> path = chooseOpenFile(startName);
+        if (!formatChoices.empty()) {
+            format = formatChoices.front();
+            formatChoices.pop_front();
+        }
+        if (!path) return std::nullopt;
+        return Choice{*path, format};
+    }
+    void setBusyPointer(bool b) override
+    {
+        ScriptedToolkit::setBusyPointer(b);
+        if (b && onBusy) onBusy();
+    }
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     TempDir dir;
     std::unique_ptr<Session> session = std::make_unique<Session>();
-    ScriptedToolkit toolkit;
+    WindowToolkit toolkit;
     std::unique_ptr<MainWindow> window;
 
     std::string settingsPath() const { return dir.file("Morvelan.ini"); }
