@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     static Session session; // one per process, as in the programs
     session.bits.clear();
-    session.abortFlag = false;
+    session.abortFlag.clear();
     session.inputPath = input;
     session.resultPath = "/dev/null";
     session.options.skipHeaderCheck = (data[0] & 1) != 0;

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::int64_t cell = dirtyFrom; cell <= dirtyTo; ++cell) session.bits.set(cell, 0);
     dirtyTo = -1;
     session.foundCount = 0;
-    session.abortFlag = false;
+    session.abortFlag.clear();
 
     AnalysisParameters p;
     const bool wide = in.byte() < 8;

@@ -232,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput in(data, size);
     static RunState state;
     state.bits.clear();
-    state.abortFlag = false;
+    state.abortFlag.clear();
     state.foundCount = 0;
     const bool raw = in.byte() < 48;
     const bool search = in.flag();

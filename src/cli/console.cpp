@@ -54,7 +54,7 @@ void ConsoleToolkit::yield()
     // full disk), ends the run as an abort.
     if (interrupted_ || std::ferror(stdout) != 0) {
         interrupted_ = 0;
-        session_.abortFlag = true;
+        session_.abortFlag.request();
     }
 }
 

@@ -2,6 +2,7 @@
 // What the engine reads and changes while it searches: the Analysis
 // parameters, the Bit buffer, the Abort flag, the Found count and the option
 // boxes. The session (files layer) adds the paths and the run files.
+#include "common/abort_flag.h"
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
 #include "formats/ch10_tmats.h"
@@ -41,7 +42,7 @@ class RunState {
 public:
     AnalysisParameters params;
     BitBuffer bits;
-    bool abortFlag = false;
+    AbortFlag abortFlag;
     std::int32_t foundCount = 0;
     std::int32_t decodedBits = 0; // bits the last read decoded (cells 1 .. decodedBits)
     RunOptions options;

@@ -309,13 +309,13 @@ private:
     // handed on before the question.
     bool abortConfirmed()
     {
-        if (!session_.abortFlag) return false;
+        if (!session_.abortFlag.requested()) return false;
         if (!sink_.flush()) {
             showPosition();
             return true;
         }
         if (events_.confirmAbort()) return true;
-        session_.abortFlag = false;
+        session_.abortFlag.clear();
         return false;
     }
 

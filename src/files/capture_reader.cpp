@@ -126,7 +126,7 @@ bool ReadCaptureFile(Session& session, const AnalysisParameters& params, Toolkit
             events.yield();
             pacer.restart();
         }
-        if (session.abortFlag) return false;
+        if (session.abortFlag.requested()) return false;
         chunk.clear();
         const ReadStatus status =
             reader->read(chunk, static_cast<std::size_t>(std::min<std::int64_t>(kReadStep, last - p + 1)));

@@ -79,7 +79,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
     std::size_t column = kDigitsPerLine + 1;
     Pacer pacer;
     while (p <= MAX_INPUT_BITS) {
-        if (session.abortFlag) return false;
+        if (session.abortFlag.requested()) return false;
         if (column > kDigitsPerLine) {
             do {
                 // The window gets a turn about every 20 ms, so its Abort
@@ -88,7 +88,7 @@ bool ReadInputFile(Session& session, Toolkit& toolkit, RunEvents& events)
                 if (pacer.due()) {
                     events.yield();
                     pacer.restart();
-                    if (session.abortFlag) return false;
+                    if (session.abortFlag.requested()) return false;
                 }
                 input.readLine(line);
                 if (input.failed()) return failedToRead(session, toolkit);

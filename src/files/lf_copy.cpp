@@ -32,7 +32,7 @@ platform::File LfCopy::release()
 }
 
 bool ConvertLfFile(platform::File& input, const std::string& inputPath, LfCopy& copy, Toolkit& toolkit,
-                   const bool& abortFlag)
+                   const AbortFlag& abortFlag)
 {
     if (!copy.create()) {
         showError(toolkit, messageCannotCreateTemp(LfCopy::pattern()));
@@ -64,7 +64,7 @@ bool ConvertLfFile(platform::File& input, const std::string& inputPath, LfCopy& 
         if (pacer.due()) {
             toolkit.yield();
             pacer.restart();
-            if (abortFlag) {
+            if (abortFlag.requested()) {
                 aborted = true;
                 break;
             }

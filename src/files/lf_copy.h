@@ -5,6 +5,7 @@
 // exclusively, never through a link) unlinked the moment it exists. Either
 // way the run reads it back through its descriptor and a kill at any instant
 // leaves nothing behind.
+#include "common/abort_flag.h"
 #include "platform/file.h"
 
 #include <functional>
@@ -62,6 +63,6 @@ private:
 // abort (the flag set during a yield) it returns false without a message.
 // The copy is closed in both cases.
 bool ConvertLfFile(platform::File& input, const std::string& inputPath, LfCopy& copy, Toolkit& toolkit,
-                   const bool& abortFlag);
+                   const AbortFlag& abortFlag);
 
 } // namespace morvelan

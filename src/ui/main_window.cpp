@@ -155,7 +155,7 @@ void MainWindow::connectCommands()
 void MainWindow::abortRun()
 {
     // Only the flag: the search asks the user at its next check.
-    session_.abortFlag = true;
+    session_.abortFlag.request();
 }
 
 void MainWindow::quit()
@@ -170,7 +170,7 @@ void MainWindow::endOnSignal()
     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
     if (running_) {
         // The run ends at its next check; the Run command then finishes.
-        session_.abortFlag = true;
+        session_.abortFlag.request();
         return;
     }
     finishEnding();
@@ -189,7 +189,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         // The run is asked to stop like an Abort press. The window closes
         // once the run has ended; if the user declines to abort, the run
         // goes on and the close is dropped.
-        session_.abortFlag = true;
+        session_.abortFlag.request();
         closeRequested_ = true;
         event->ignore();
         return;

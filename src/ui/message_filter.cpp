@@ -21,7 +21,7 @@ void OncePerRunConversionMessages::conversionFailed(Conversion conversion, std::
     silenced_ = true;
     if (toolkit_.showMessage(kMsgNoMoreConversionErrors, {}, Buttons::OkAbort) != Answer::Ok) {
         // As the Abort button, with its question already answered.
-        abortFlag_ = true;
+        abortFlag_.request();
         abortChosen_ = true;
     }
 }

@@ -3,6 +3,7 @@
 // conversion failure per digit or per candidate, tens of thousands of modal
 // boxes in a row, each text its own when the bad characters vary; after a
 // few the user has learnt what there is to learn.
+#include "common/abort_flag.h"
 #include "common/toolkit.h"
 #include "engine/run_events.h"
 
@@ -24,7 +25,7 @@ inline constexpr std::string_view kMsgNoMoreConversionErrors = "以降の変換�
 // Make one per run.
 class OncePerRunConversionMessages : public RunEvents {
 public:
-    OncePerRunConversionMessages(RunEvents& inner, Toolkit& toolkit, bool& abortFlag)
+    OncePerRunConversionMessages(RunEvents& inner, Toolkit& toolkit, AbortFlag& abortFlag)
         : inner_(inner), toolkit_(toolkit), abortFlag_(abortFlag)
     {
     }
@@ -42,7 +43,7 @@ private:
 
     RunEvents& inner_;
     Toolkit& toolkit_;
-    bool& abortFlag_;
+    AbortFlag& abortFlag_;
     std::set<std::pair<Conversion, std::string>> shown_;
     bool silenced_ = false;    // the third box was answered
     bool abortChosen_ = false; // ... with 中止

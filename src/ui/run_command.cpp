@@ -71,7 +71,7 @@ void MainWindow::runCommand()
     clearRunDisplay();
     setRunControlsEnabled(false);
     toolkit_.setBusyPointer(true);
-    session_.abortFlag = false;
+    session_.abortFlag.clear();
     ui_->cmd中止->setEnabled(true);
 
     // Only a ticked box counts; the boxes cannot change during the run.
@@ -211,7 +211,7 @@ void MainWindow::onRunPosition()
     ui_->txtResult->setLineCount(runResults_.size());
     // A close during the run set the Abort flag; the search clears it when
     // the user declines to abort, and then the window stays open.
-    if (closeRequested_ && !session_.abortFlag) closeRequested_ = false;
+    if (closeRequested_ && !session_.abortFlag.requested()) closeRequested_ = false;
 }
 
 void MainWindow::setProgressRange(std::int32_t min, std::int32_t max)

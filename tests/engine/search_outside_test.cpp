@@ -217,12 +217,12 @@ TEST_F(SearchOutsideTheBuffer, AbortIsAskedBeforeTheNextInterval)
     for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
         RunLengthToolkit kit = toolkit();
         kit.answer = answer;
-        kit.onFirstRepeat = [&] { session->abortFlag = true; };
-        session->abortFlag = false;
+        kit.onFirstRepeat = [&] { session->abortFlag.request(); };
+        session->abortFlag.clear();
         const bool completed = run(kit, {1, SearchKernel::Auto});
         EXPECT_EQ(kit.questions, 1);
         if (answer == Answer::Cancel) {
-            EXPECT_FALSE(session->abortFlag);
+            EXPECT_FALSE(session->abortFlag.requested());
             EXPECT_TRUE(completed);
             EXPECT_EQ(kit.runs, expectedMessages());
             continue;
@@ -250,7 +250,7 @@ public:
     Answer showMessage(std::string_view, std::string_view, Buttons buttons) override
     {
         if (buttons == Buttons::OkCancel) ++questions;
-        else if (++boxes == 1) session_.abortFlag = true;
+        else if (++boxes == 1) session_.abortFlag.request();
         return Answer::Ok;
     }
     void yield() override {}
@@ -265,7 +265,7 @@ TEST_F(SearchOutsideTheBuffer, AbortIsSeenWhileAToolkitShowsEveryBox)
 {
     configure({"", INT32_MAX, INT32_MAX, 0, 2, 10, false, pastTheEnd, 0});
     BoxByBoxToolkit kit(*session);
-    session->abortFlag = false;
+    session->abortFlag.clear();
     EXPECT_TRUE(session->files.result.open(dir.file("result.txt")));
     RunView view;
     EXPECT_FALSE(SearchIntoResultFile(*session, session->params, kit, view, {1, SearchKernel::Auto}));

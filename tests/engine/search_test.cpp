@@ -127,7 +127,7 @@ TEST_F(SearchSyncTest, AbortFlagSetAtTheStartIsAskedBeforeAnyCandidate)
     session->params.THRESHOLD = 2;
     session->params.SYNC_BIT_SIZE = 4; // every index reports on an all-zero buffer
     for (const SearchSettings& settings : everyPath()) {
-        session->abortFlag = true;
+        session->abortFlag.request();
         toolkit.answers = {Answer::Ok};
         toolkit.messages.clear();
         const RunOutcome out = run(settings);
@@ -253,7 +253,7 @@ protected:
     {
         toolkit.onYield = [this](int) {
             if (pressedAt || view.lines.empty()) return;
-            session->abortFlag = true;
+            session->abortFlag.request();
             pressedAt = view.lines.size();
         };
     }
@@ -289,7 +289,7 @@ TEST_P(AbortedSearch, CancelResumesAndCompletesTheSameRun)
     const RunOutcome resumed = run(settings);
     ASSERT_GT(pressedAt, 0U) << "the run never yielded after its first row";
     EXPECT_TRUE(resumed.completed);
-    EXPECT_FALSE(session->abortFlag);
+    EXPECT_FALSE(session->abortFlag.requested());
     EXPECT_EQ(toolkit.messages, abortQuestion);
     EXPECT_EQ(resumed.fileBytes, full.fileBytes);
     EXPECT_EQ(resumed.lines, full.lines);

@@ -123,7 +123,7 @@ TEST_F(CaptureRunTest, ARefusedCaptureLeavesAnEarlierResultFileAsItWas)
 TEST_F(CaptureRunTest, AnAbortWhileReadingStopsBeforeTheResultFileIsMade)
 {
     // The flag as Abort leaves it when pressed while the capture is read.
-    session->abortFlag = true;
+    session->abortFlag.request();
     EXPECT_FALSE(run(u8Bytes(randomBits(30'000, 3))));
     EXPECT_TRUE(tk.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(session->resultPath));

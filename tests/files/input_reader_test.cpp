@@ -121,12 +121,12 @@ TEST_F(ReaderTest, StopsAtTwoHundredThousandBits)
 
 TEST_F(ReaderTest, AbortFlagIsPolledBeforeEachDigit)
 {
-    session->abortFlag = true;
+    session->abortFlag.request();
     EXPECT_FALSE(read(kHeader + f80 + "\r\n" + kLast));
     EXPECT_TRUE(zeroFrom(session->bits, 1));
-    session->abortFlag = false;
+    session->abortFlag.clear();
     // The flag is set while the message for the second digit is up.
-    tk.onMessage = [this](const RecordedMessage&) { session->abortFlag = true; };
+    tk.onMessage = [this](const RecordedMessage&) { session->abortFlag.request(); };
     EXPECT_FALSE(read(kHeader + "0G1" + std::string(77, 'F') + "\r\n" + kLast));
     EXPECT_EQ(tk.messages, hexconvBoxes("G", 1));
     EXPECT_EQ(cells(1, 9), "000011110");
@@ -137,7 +137,7 @@ TEST_F(ReaderTest, LongRunOfCommentLinesYieldsAndAnAbortEndsIt)
 {
     // Read for far longer than the 20 ms between yields; the press at the
     // first yield ends the reading there.
-    tk.onYield = [this](int) { session->abortFlag = true; };
+    tk.onYield = [this](int) { session->abortFlag.request(); };
     EXPECT_FALSE(read(kHeader + repeat(";\r\n", 6'000'000) + kLast));
     EXPECT_EQ(tk.yields, 1);
     EXPECT_TRUE(zeroFrom(session->bits, 1));

@@ -263,7 +263,7 @@ TEST_F(RunAnalysisTest, AbortWhileConvertingEndsTheRunSilently)
 {
     session->inputPath = dir.write("big.txt", "xxTDM\n" + repeat(std::string(80, '0') + "\n", 400000));
     session->options.lfInput = true;
-    tk.onYield = [&](int) { session->abortFlag = true; };
+    tk.onYield = [&](int) { session->abortFlag.request(); };
     EXPECT_FALSE(run());
     EXPECT_GE(tk.yields, 1); // the conversion yields on its own
     EXPECT_TRUE(tk.messages.empty());
@@ -296,7 +296,7 @@ TEST_F(RunAnalysisTest, FailedRowWriteEndsTheRunWithWholeRows)
 
 TEST_F(RunAnalysisTest, AbortFlagStopsTheRunAfterTheHeader)
 {
-    session->abortFlag = true;
+    session->abortFlag.request();
     EXPECT_FALSE(run());
     EXPECT_TRUE(tk.messages.empty());
     session->files.closeBoth(); // the Run command's part

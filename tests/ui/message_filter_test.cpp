@@ -46,7 +46,7 @@ TEST_P(OncePerRunRepeats, ShowTheFirstAndCountTheRest)
 {
     RecordingEvents screen;
     ScriptedToolkit toolkit;
-    bool abortFlag = false;
+    AbortFlag abortFlag;
     OncePerRunConversionMessages once(screen, toolkit, abortFlag);
     for (const Failure& f : GetParam().failures) once.conversionFailed(f.conversion, f.text, f.times);
     std::vector<std::string> shown;
@@ -107,7 +107,7 @@ TEST_P(ThirdDistinctText, AsksOnceThenHoldsEverythingBack)
     DecliningEvents screen;
     ScriptedToolkit toolkit;
     toolkit.answers = {c.third};
-    bool abortFlag = false;
+    AbortFlag abortFlag;
     OncePerRunConversionMessages once(screen, toolkit, abortFlag);
     for (const char* digit : c.digits) once.conversionFailed(Conversion::HexDigit, digit, 1);
     std::vector<std::string> shown;
@@ -116,7 +116,7 @@ TEST_P(ThirdDistinctText, AsksOnceThenHoldsEverythingBack)
     EXPECT_EQ(toolkit.messages,
               std::vector<RecordedMessage>(static_cast<std::size_t>(c.boxes),
                                            {"以降の変換エラーは表示しません。", "", Buttons::OkAbort}));
-    EXPECT_EQ(abortFlag, c.aborted);
+    EXPECT_EQ(abortFlag.requested(), c.aborted);
     EXPECT_EQ(once.confirmAbort(), c.aborted); // 中止 was the answer already
     EXPECT_EQ(screen.questions, c.aborted ? 0 : 1);
     EXPECT_EQ(once.heldBack(), c.heldBack);

@@ -46,7 +46,7 @@ protected:
 TEST_F(RunCommandTest, WholeRunFillsTheWindowAndTheFileThenGivesTheFocusToRun)
 {
     openWindow(kSmallRun);
-    session->abortFlag = true; // left set: cleared when the run starts
+    session->abortFlag.request(); // left set: cleared when the run starts
     runOn(smallInput());
     EXPECT_EQ(toolkit.messages, (std::vector{kRunQuestion, kFinished}));
     EXPECT_EQ(resultLines(), std::vector<QString>{kSmallRunLine});
