@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "ui/input_formats.h"
 #include "ui/qt_text.h"
+#include "ui/frame_table_window.h"
 #include "ui/raster_window.h"
 #include "ui/result_list.h"
 #include "ui/window_fonts.h"
@@ -18,6 +19,8 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace morvelan {
 namespace {
@@ -144,6 +147,7 @@ void MainWindow::connectCommands()
     connectCommand(ui_->cmd入力ファイル, &MainWindow::browseInputFile);
     connectCommand(ui_->cmd出力ファイル, &MainWindow::browseResultFile);
     connect(ui_->txtResult, &ResultList::lineActivated, this, &MainWindow::openRasterAt);
+    connect(ui_->txtResult, &ResultList::frameTableRequested, this, &MainWindow::openFrameTableAt);
 
     for (QAbstractButton* box : {static_cast<QAbstractButton*>(ui_->chk入力ファイルのヘッダチェックをしない),
                                  static_cast<QAbstractButton*>(ui_->chk除外パターンを一時的に使用しない),
@@ -235,6 +239,21 @@ void MainWindow::openRasterAt(std::size_t line)
         offset = group.syncOffset;
     }
     openRasterWindow(this, session_, runParams_, interval, offset, runResults_, &toolkit_);
+}
+
+void MainWindow::openFrameTableAt(std::size_t line)
+{
+    if (running_ || line >= runResults_.size()) return; // the table reads a finished run
+    std::int64_t interval = runResults_[line].interval;
+    std::string sync = capturedWord(session_.bits, runResults_[line].index, std::clamp(runParams_.SYNC_BIT_SIZE, 4, 64));
+    if (line < lineGroup_.size() && lineGroup_[line] < runSummary_.size()) {
+        const SummaryGroup& group = runSummary_[lineGroup_[line]];
+        if (!group.syncBits.empty()) {
+            interval = group.interval;
+            sync = group.syncBits;
+        }
+    }
+    openFrameTableWindow(this, snapshotCapture(session_), runParams_, interval, sync, &toolkit_);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

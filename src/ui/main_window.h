@@ -108,6 +108,9 @@ private:
     // A double-click on a result line opens the raster viewer at the best
     // offset of the line's group.
     void openRasterAt(std::size_t line);
+    // The result list's context menu opens the frame table on the line's
+    // group: its interval and sync word.
+    void openFrameTableAt(std::size_t line);
     // The Run command's steps: clearing the display, and after the run its
     // ending, its notices, the summary line and the groups of its lines.
     void clearRunDisplay();

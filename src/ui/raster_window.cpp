@@ -9,6 +9,7 @@
 #include "ui/qt_text.h"
 #include "ui/qt_toolkit.h"
 #include "ui/flow_layout.h"
+#include "ui/frame_table_window.h"
 #include "ui/raster_view.h"
 #include "ui/run_report.h"
 #include "ui/window_fonts.h"
@@ -68,7 +69,8 @@ QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text)
 RasterSource makeRasterSource(const Session& session, const AnalysisParameters& params, CandidateRecords results)
 {
     RasterSource s;
-    s.bits = std::make_shared<const BitBuffer>(session.bits);
+    s.capture = snapshotCapture(session);
+    s.bits = std::shared_ptr<const BitBuffer>(s.capture, &s.capture->bits);
     s.params = params;
     s.decodedBits = session.decodedBits;
     s.skipExclusions = session.options.skipExclusions;
@@ -130,6 +132,8 @@ void RasterWindow::buildControls()
     zoom_->setMinimumWidth(80);
     zoom_->setAlignment(Qt::AlignCenter);
     export_ = makeButton(this, "cmdRasterExport", QStringLiteral("PNG保存…"));
+    frameTable_ = makeButton(this, "btnFrameTable", QStringLiteral("フレーム表示"));
+    frameTable_->setEnabled(source_.capture != nullptr);
 
     view_ = new RasterView(this);
     view_->setObjectName(QStringLiteral("viewRaster"));
@@ -183,6 +187,7 @@ void RasterWindow::layOutControls()
     top->addWidget(zoomIn_);
     top->addSpacing(16);
     top->addWidget(export_);
+    top->addWidget(frameTable_);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -225,6 +230,7 @@ void RasterWindow::connectControls()
     connect(view_, &RasterView::cellHovered, this, &RasterWindow::showHover);
     connect(view_, &RasterView::cellLeft, hover_, &QLabel::clear);
     connect(export_, &QPushButton::clicked, this, &RasterWindow::exportPng);
+    connect(frameTable_, &QPushButton::clicked, this, &RasterWindow::openFrameTable);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setObjectName(QStringLiteral("keyRasterClose"));
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -382,6 +388,22 @@ void RasterWindow::exportPng()
     }
     if (!writePngFile(*path, image.width, image.height, image.rgb.data()))
         showError(*toolkit_, messageCannotWriteRaster(*path));
+}
+
+void RasterWindow::openFrameTable()
+{
+    if (!source_.capture) return;
+    std::string sync = capturedWord(*source_.bits, offset(), std::clamp(source_.params.SYNC_BIT_SIZE, 4, 64));
+    for (const SummaryGroup& g : summary_) {
+        if (g.interval == interval() && g.syncOffset == offset() && !g.syncBits.empty()) {
+            sync = g.syncBits;
+            break;
+        }
+    }
+    // The table outlives the viewer: it belongs to the viewer's owner when
+    // there is one, and keeps a toolkit of its own when the viewer does.
+    QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
+    openFrameTableWindow(owner, source_.capture, source_.params, interval(), sync, ownToolkit_ ? nullptr : toolkit_);
 }
 
 RasterWindow* openRasterWindow(QWidget* parent, const Session& session, const AnalysisParameters& params,

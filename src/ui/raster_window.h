@@ -5,7 +5,8 @@
 // reported candidates beside it: each group's interval, sync offset, sync
 // word (named when it is a published one), polarity and fixed region.
 // Clicking a group, and opening the viewer, shows the group at its sync
-// offset. It fits the screen at any text scale; Escape closes it.
+// offset. The frame table opens on the candidate on show. It fits the
+// screen at any text scale; Escape closes it.
 #include "engine/bit_buffer.h"
 #include "engine/parameters.h"
 #include "engine/candidate_record.h"
@@ -38,6 +39,8 @@ inline constexpr std::string_view kMsgRasterTooLargeToSave =
 // reported candidates, so a later run in the main window leaves an open
 // viewer as it is.
 struct RasterSource {
+    // The capture as the frame table reads it; `bits` is its Bit buffer.
+    std::shared_ptr<const Session> capture;
     std::shared_ptr<const BitBuffer> bits;
     AnalysisParameters params;
     std::int32_t decodedBits = 0;
@@ -69,6 +72,9 @@ public:
     // The export command: asks for a file and writes the whole picture at
     // the current zoom as PNG.
     void exportPng();
+    // Opens the frame table on the interval and the word at the offset on
+    // show (the group's word, in its normal polarity, at a group's offset).
+    void openFrameTable();
 
 private:
     void buildControls();
@@ -99,6 +105,7 @@ private:
     QPushButton* zoomIn_ = nullptr;
     QLabel* zoom_ = nullptr;
     QPushButton* export_ = nullptr;
+    QPushButton* frameTable_ = nullptr;
     RasterView* view_ = nullptr;
     QListWidget* summaryList_ = nullptr;
     QLabel* info_ = nullptr;

@@ -246,9 +246,22 @@ void ResultList::keyPressEvent(QKeyEvent* event)
 void ResultList::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuResult"));
+    // The line under the pointer, or the current one for the menu key.
+    const std::optional<std::size_t> line =
+        event->reason() == QContextMenuEvent::Mouse ? lineAt(event->pos()) : current_;
+    if (line) {
+        QAction* frames = menu.addAction(QStringLiteral("フレーム表示(&F)"), this,
+                                         [this, at = *line] { emit frameTableRequested(at); });
+        frames->setObjectName(QStringLiteral("actFrameTable"));
+        menu.addSeparator();
+    }
     QAction* copyAction = menu.addAction(QStringLiteral("コピー(&C)"), this, &ResultList::copy);
     copyAction->setEnabled(anchor_.has_value());
-    menu.addAction(QStringLiteral("すべて選択(&A)"), this, &ResultList::selectAll)->setEnabled(count_ > 0);
+    copyAction->setObjectName(QStringLiteral("actCopy"));
+    QAction* all = menu.addAction(QStringLiteral("すべて選択(&A)"), this, &ResultList::selectAll);
+    all->setObjectName(QStringLiteral("actSelectAll"));
+    all->setEnabled(count_ > 0);
     menu.exec(event->globalPos());
 }
 

@@ -3,7 +3,8 @@
 // in a run. It holds no text: it asks for the lines it paints (the window
 // derives each from the run's compact records), so a row costs the window
 // what the record costs. Read-only; whole lines are selected with the mouse
-// or the keyboard and copied with Ctrl+C or the context menu.
+// or the keyboard and copied with Ctrl+C or the context menu, which also
+// opens the frame table on the line under the pointer.
 #include <QAbstractScrollArea>
 #include <QString>
 
@@ -41,6 +42,8 @@ public:
 signals:
     // A double-click or Enter on a line.
     void lineActivated(std::size_t line);
+    // The context menu's フレーム表示 on a line.
+    void frameTableRequested(std::size_t line);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
