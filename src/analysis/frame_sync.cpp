@@ -65,7 +65,9 @@ public:
     State(const FrameSyncSettings& settings, std::optional<FrameFormat> start, FrameSink& sink)
         : s_(framesync::clampSettings(settings)), sink_(sink), format_(usable(start, s_))
     {
-        longestWindow_ = std::clamp<std::int64_t>(8 * s_.maxInterval, 4 * kFirstWindow, std::int64_t{1} << 21);
+        // Acquisition needs some twenty frames of the longest interval in its
+        // window to try that interval at all.
+        longestWindow_ = std::clamp<std::int64_t>(24 * s_.maxInterval, 4 * kFirstWindow, std::int64_t{1} << 23);
         startSearch(0);
     }
 

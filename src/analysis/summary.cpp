@@ -350,10 +350,10 @@ private:
     }
 
     // Where the word that begins at content offset `from` of `region`
-    // starts on the grid of a frame counter that follows it, and whether one
-    // does. After fill the word starts at the last grid offset up to where
-    // the fill run really ends (its first bits may continue the fill);
-    // otherwise at the first grid offset from `from`.
+    // starts, and whether a frame counter follows it. After fill the word
+    // starts on the counter's grid, at the last grid offset up to where the
+    // fill run really ends (its first bits may continue the fill); otherwise
+    // where it begins.
     std::pair<std::int64_t, bool> alignToCounter(const FrameProfile& profile, const FixedRegion& region,
                                                  const std::string& content, std::size_t from) const
     {
@@ -362,7 +362,10 @@ private:
         for (std::int64_t d = kCounterNearest - kWordGrid; d <= kCounterFarthest && d < interval; ++d) {
             if (!profile.toggling[static_cast<std::size_t>(floorMod(start + d, interval))]) continue;
             const std::int64_t afterCounter = start + d + 1;
-            std::int64_t offset = start + floorMod(afterCounter - start, kWordGrid);
+            // A word at the region's start begins there: the bit before it
+            // varies. Sync words of any width (an 18- or 26-bit one) keep
+            // their first bit; only a word after fill needs the grid.
+            std::int64_t offset = start;
             if (from > 0) {
                 const std::int64_t runEnd = region.start + static_cast<std::int64_t>(fillRunEnd(content, from));
                 offset = runEnd - floorMod(runEnd - afterCounter, kWordGrid);
