@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace morvelan {
 namespace {
@@ -15,6 +17,13 @@ constexpr double kRandomFlipsLow = 0.35, kRandomFlipsHigh = 0.65;
 constexpr double kSlowShare = 1.0 / 16;
 
 std::uint64_t mask(int bits) { return bits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1; }
+
+// Frames kept for the counter search: enough to see a major frame of up to a
+// few hundred minor frames wrap, and never more than about 2^22 bits.
+std::int64_t kCounterFrames(std::int64_t interval)
+{
+    return std::clamp<std::int64_t>((std::int64_t{1} << 22) / std::max<std::int64_t>(interval, 1), 8, 1024);
+}
 
 } // namespace
 
@@ -47,9 +56,23 @@ std::uint64_t frameWord(std::span<const std::uint8_t> bits, std::int64_t word, i
 
 FrameWordStatistics::FrameWordStatistics(int wordBits) : wordBits_(std::clamp(wordBits, 1, 64)) {}
 
+void FrameWordStatistics::keepForCounter(const SyncedFrame& frame, std::span<const std::uint8_t> bits)
+{
+    const bool follows = frame.segment == run_.segment && frame.frame == run_.lastFrame + 1 &&
+                         static_cast<std::int64_t>(bits.size()) == run_.interval;
+    if (!follows) {
+        if (run_.frames.size() > longestRun_.frames.size()) longestRun_ = std::move(run_);
+        run_ = Run{frame.segment, frame.frame - 1, static_cast<std::int64_t>(bits.size()), {}};
+    }
+    run_.lastFrame = frame.frame;
+    if (static_cast<std::int64_t>(run_.frames.size()) >= kCounterFrames(run_.interval)) return;
+    run_.frames.emplace_back(bits.begin(), bits.end());
+}
+
 void FrameWordStatistics::add(const SyncedFrame& frame, std::span<const std::uint8_t> bits, std::int64_t syncBits)
 {
     if (frame.coasted) return;
+    keepForCounter(frame, bits);
     if (frame.segment != current_.id) {
         if (current_.frames > best_.frames) best_ = std::move(current_);
         current_ = Segment{};
@@ -122,8 +145,47 @@ std::vector<WordStatistic> FrameWordStatistics::words() const
     return out;
 }
 
+std::optional<MajorFrame> FrameWordStatistics::counterAtAnyBit() const
+{
+    const Run& run = run_.frames.size() > longestRun_.frames.size() ? run_ : longestRun_;
+    const std::size_t n = run.frames.size();
+    if (n < 8) return std::nullopt;
+    const auto bit = [&run](std::size_t k, std::int64_t p) { return run.frames[k][static_cast<std::size_t>(p)]; };
+    std::optional<MajorFrame> best;
+    for (std::int64_t lsb = 0; lsb < run.interval; ++lsb) {
+        // A counter's lowest bit flips on nearly every step.
+        std::size_t flips = 0;
+        for (std::size_t k = 1; k < n; ++k) flips += bit(k, lsb) != bit(k - 1, lsb);
+        if (static_cast<double>(flips) < kCounterShare * static_cast<double>(n - 1) * 0.5) continue;
+        // The widest field ending there that still counts by one modulo its
+        // period and wraps: constant bits above the counter leave the period
+        // as it is; the bit that varies otherwise ends the field.
+        std::uint32_t period = 0;
+        for (std::int64_t width = 1; width <= std::min<std::int64_t>(16, lsb + 1); ++width) {
+            std::vector<std::uint32_t> v(n);
+            for (std::size_t k = 0; k < n; ++k)
+                for (std::int64_t b = lsb - width + 1; b <= lsb; ++b) v[k] = (v[k] << 1) | (bit(k, b) ? 1u : 0u);
+            const auto [low, high] = std::minmax_element(v.begin(), v.end());
+            std::size_t byOne = 0, wraps = 0;
+            for (std::size_t k = 1; k < n; ++k) {
+                byOne += v[k] == v[k - 1] + 1;
+                wraps += v[k] == *low && v[k - 1] == *high;
+            }
+            if (wraps == 0 || static_cast<double>(byOne + wraps) < kCounterShare * static_cast<double>(n - 1)) break;
+            period = *high - *low + 1;
+        }
+        // A bit that merely toggles is a counter of two: the subframe ID is
+        // the counter of the shortest period above that, when there is one.
+        const auto rank = [](std::int64_t p) { return p == 2 ? INT64_MAX : p; };
+        if (period >= 2 && (!best || rank(period) < rank(best->length)))
+            best = MajorFrame{static_cast<std::int64_t>(period), lsb / wordBits_, wordBits_};
+    }
+    return best;
+}
+
 std::optional<MajorFrame> FrameWordStatistics::majorFrame() const
 {
+    if (auto atAnyBit = counterAtAnyBit()) return atAnyBit;
     std::optional<MajorFrame> found;
     for (const WordStatistic& w : words()) {
         // The subframe ID counter: the counter of the shortest period.

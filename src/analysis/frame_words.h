@@ -63,10 +63,21 @@ private:
         std::int64_t lastFrame = -2;
         std::vector<Position> positions;
     };
+    // A run of consecutive locked frames, kept whole (packed) so that the
+    // subframe ID counter can be found at any bit, word-aligned or not.
+    struct Run {
+        std::int32_t segment = -1;
+        std::int64_t lastFrame = -2;
+        std::int64_t interval = 0;
+        std::vector<std::vector<bool>> frames;
+    };
     const Segment& best() const;
+    void keepForCounter(const SyncedFrame& frame, std::span<const std::uint8_t> bits);
+    std::optional<MajorFrame> counterAtAnyBit() const;
 
     int wordBits_;
     Segment current_, best_;
+    Run run_, longestRun_;
 };
 
 } // namespace morvelan

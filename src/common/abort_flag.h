@@ -9,6 +9,15 @@ namespace morvelan {
 
 class AbortFlag {
 public:
+    AbortFlag() = default;
+    // A copy of a run's state (the frame table's snapshot) takes the value.
+    AbortFlag(const AbortFlag& other) : requested_(other.requested()) {}
+    AbortFlag& operator=(const AbortFlag& other)
+    {
+        requested_.store(other.requested(), std::memory_order_relaxed);
+        return *this;
+    }
+
     void request() { requested_.store(true, std::memory_order_relaxed); }
     // Before a run starts, and after the user answered "go on".
     void clear() { requested_.store(false, std::memory_order_relaxed); }

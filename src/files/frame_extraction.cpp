@@ -73,42 +73,130 @@ int extractionWordBits(const ExtractionRequest& request, const Session& session)
     return 8;
 }
 
+namespace {
+
+// Whether `a` is `b` moved by up to 16 bits either way: the two agree
+// wherever they overlap, over at least half the word.
+bool isShiftOf(std::string_view a, std::string_view b)
+{
+    const auto n = static_cast<std::int64_t>(std::min(a.size(), b.size()));
+    for (std::int64_t d = -16; d <= 16; ++d) {
+        const std::int64_t from = std::max<std::int64_t>(0, -d), to = std::min<std::int64_t>(n, n - d);
+        if (to - from < n / 2) continue;
+        bool agree = true;
+        for (std::int64_t i = from; i < to && agree; ++i)
+            agree = a[static_cast<std::size_t>(i + d)] == b[static_cast<std::size_t>(i)];
+        if (agree) return true;
+    }
+    return false;
+}
+
+// Where an unnamed word of the summary starts is read from frames compared
+// at one offset, which slips blur; acquisition at the group's interval reads
+// it from blocks of frames that each keep their own phase. A published word
+// is placed by its name already.
+std::optional<FrameFormat> placedStart(const ExtractionRequest& request, const std::vector<SummaryGroup>& groups,
+                                       FrameSyncSettings settings, std::span<const std::uint8_t> head)
+{
+    std::optional<FrameFormat> start = startFormat(request, groups);
+    if (!start || request.forced || !groups.front().syncName.empty()) return start;
+    settings.minInterval = settings.maxInterval = start->interval;
+    settings.syncBits = static_cast<std::int32_t>(start->sync.size());
+    // Only a placement of the same word is taken: the same bits a few
+    // positions on, not another constant word of the frame.
+    if (auto placed = acquireFormat(head, settings); placed && isShiftOf(placed->sync, start->sync)) return placed;
+    return start;
+}
+
+// The first bits of the capture acquisition looks at: some twenty frames.
+std::size_t headBits(const std::vector<SummaryGroup>& groups)
+{
+    const std::int64_t interval = groups.empty() ? 0 : groups.front().interval;
+    return static_cast<std::size_t>(std::clamp<std::int64_t>(24 * interval + 64, 0, std::int64_t{1} << 23));
+}
+
+// The capture in blocks: the classic one from its Bit buffer, the others
+// read again from the file the run opened. Empty text at its end, else the
+// message to show.
+class CaptureStream {
+public:
+    explicit CaptureStream(const Session& session) : session_(session) {}
+    std::string open()
+    {
+        if (session_.input.format == InputFormat::Tdm) return {};
+        platform::OpenError error;
+        const std::string& name = session_.inputOpenName.empty() ? session_.inputPath : session_.inputOpenName;
+        file_ = platform::openToRead(name, error, true);
+        if (!file_.isOpen() || file_.identity() != session_.inputOpened) return messageCannotOpenInput(session_.inputPath);
+        reader_ = makeFileReader(file_, session_.input.format, session_.options.bitOrder, session_.options.channel);
+        return {};
+    }
+    // Appends the next block to `out`; false at the end or on a failure (`problem`).
+    bool next(std::vector<std::uint8_t>& out, std::string& problem)
+    {
+        if (!reader_) {
+            const std::uint8_t* cells = session_.bits.cells().data() + 1;
+            const auto total =
+                static_cast<std::size_t>(std::clamp<std::int64_t>(session_.decodedBits, 0, session_.bits.last()));
+            const std::size_t n = std::min(kStreamStep, total - std::min(total, at_));
+            out.insert(out.end(), cells + at_, cells + at_ + n);
+            at_ += n;
+            return n > 0;
+        }
+        if (ended_) return false;
+        const ReadStatus status = reader_->read(out, kStreamStep);
+        if (status == ReadStatus::Refused || status == ReadStatus::Failed) {
+            problem = messageFormatProblem(session_.inputPath, session_.input, reader_->problem());
+            return false;
+        }
+        ended_ = status == ReadStatus::End;
+        return true;
+    }
+
+private:
+    const Session& session_;
+    platform::File file_;
+    std::unique_ptr<BitReader> reader_;
+    std::size_t at_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace
+
 std::string ExtractFrames(const Session& session, const AnalysisParameters& params, const ExtractionRequest& request,
                           const std::vector<SummaryGroup>& groups, FrameOutput* output, ExtractionResult& result,
                           const std::function<bool()>& keepGoing)
 {
     result = {};
     result.wordBits = extractionWordBits(request, session);
+    const auto going = [&] { return !keepGoing || keepGoing(); };
+    CaptureStream stream(session);
+    if (std::string failed = stream.open(); !failed.empty()) return failed;
+
+    // The head of the capture, held until the word to lock on is placed.
+    std::vector<std::uint8_t> block;
+    std::string problem;
+    const std::size_t head = headBits(groups);
+    bool more = true;
+    while (more && block.size() < head) {
+        if (!going()) return std::string(kMsgExtractionInterrupted);
+        more = stream.next(block, problem);
+    }
+    if (!problem.empty()) return problem;
+
+    const FrameSyncSettings settings = frameSyncSettingsFor(params);
+    const std::optional<FrameFormat> start = placedStart(request, groups, settings, block);
     FrameWordStatistics words(result.wordBits);
     ExtractionSink sink(output, words, result);
-    const std::optional<FrameFormat> start = startFormat(request, groups);
-    const FrameSyncSettings settings = frameSyncSettingsFor(params);
     sink.expectSyncBits(start ? static_cast<std::int64_t>(start->sync.size()) : settings.syncBits);
     FrameSynchroniser synchroniser(settings, start, sink);
-    const auto going = [&] { return !keepGoing || keepGoing(); };
-
-    if (session.input.format == InputFormat::Tdm) {
-        const std::uint8_t* cells = session.bits.cells().data() + 1;
-        const auto total = static_cast<std::size_t>(std::clamp<std::int64_t>(session.decodedBits, 0, session.bits.last()));
-        for (std::size_t at = 0; at < total; at += kStreamStep) {
-            if (!going()) return std::string(kMsgExtractionInterrupted);
-            synchroniser.push({cells + at, std::min(kStreamStep, total - at)});
-        }
-    } else {
-        platform::OpenError error;
-        const std::string& name = session.inputOpenName.empty() ? session.inputPath : session.inputOpenName;
-        platform::File file = platform::openToRead(name, error, true);
-        if (!file.isOpen() || file.identity() != session.inputOpened) return messageCannotOpenInput(session.inputPath);
-        auto reader = makeFileReader(file, session.input.format, session.options.bitOrder, session.options.channel);
-        std::vector<std::uint8_t> chunk;
-        for (ReadStatus status = ReadStatus::More; status == ReadStatus::More;) {
-            if (!going()) return std::string(kMsgExtractionInterrupted);
-            chunk.clear();
-            status = reader->read(chunk, kStreamStep);
-            if (status == ReadStatus::Refused || status == ReadStatus::Failed)
-                return messageFormatProblem(session.inputPath, session.input, reader->problem());
-            synchroniser.push(chunk);
-        }
+    synchroniser.push(block);
+    while (more) {
+        if (!going()) return std::string(kMsgExtractionInterrupted);
+        block.clear();
+        more = stream.next(block, problem);
+        if (!problem.empty()) return problem;
+        synchroniser.push(block);
     }
     synchroniser.finish();
     result.words = words.words();

@@ -547,8 +547,10 @@ TEST_F(FrameTableFromListTest, ContextMenuOpensTheTableOnTheLinesGroup)
     const FrameTableModel& m = *table->model();
     ASSERT_FALSE(m.segments().empty());
     EXPECT_EQ(m.segments().front().format, (FrameFormat{line0.interval, line0.syncBits}));
-    ASSERT_GT(m.rowCount(), 2);
-    for (int r = 0; r < m.rowCount(); ++r) {
+    // The rows of the first segment (a later one may lock on another word).
+    const auto firstRows = static_cast<int>(m.segments().front().frames);
+    ASSERT_GT(firstRows, 2);
+    for (int r = 0; r < firstRows; ++r) {
         const auto bit = m.data(m.index(r, FrameTableModel::kBit)).toLongLong();
         int errors = 0;
         for (std::size_t j = 0; j < line0.syncBits.size(); ++j)
