@@ -1,6 +1,6 @@
 // Frames out the way the batch program makes them, on generated telemetry
 // written as u8 captures: the run's search with the options a user would
-// give (a wide interval range that holds the frame, the sync width rounded
+// give (a wide interval range that holds the frame: 100-2000 or 2000-4000, the sync width rounded
 // down to whole hex digits, 20 frames), its summary, then the frame
 // synchroniser from the summary's first entry. Per kind: whether the first
 // segment has the true frame length and starts at a true frame, the share
@@ -60,7 +60,7 @@ void runOne(const TelemetryOptions& o, const std::string& folder, Tally& t)
     const std::int64_t interval = c.formats[0].interval;
     p.SYNC_BIT_SIZE = static_cast<std::int32_t>(c.formats[0].sync.size() / 4 * 4);
     p.START_SYNC_INTERVAL = interval <= 2000 ? 100 : 2000;
-    p.END_SYNC_INTERVAL = interval <= 2000 ? 2000 : 3000;
+    p.END_SYNC_INTERVAL = interval <= 2000 ? 2000 : 4000;
     p.FRAME_ROUNDS = 20, p.THRESHOLD = 15, p.ALLOW_ERR_BITS = 2;
     session->inputPath = path;
     session->resultPath = folder + "/R.txt";
@@ -78,6 +78,9 @@ void runOne(const TelemetryOptions& o, const std::string& folder, Tally& t)
     t.truth += s.truth, t.found += s.found, t.given += static_cast<std::int64_t>(starts.bits.size());
     t.misplaced += s.misplaced;
     if (result.segments.empty()) {
+        if (std::getenv("MORVELAN_EVAL_VERBOSE") && !o.noise)
+            std::printf("  seed %u: no segment (interval %lld, %zu groups)\n", o.seed,
+                        static_cast<long long>(interval), groups.size());
         ++t.noSegment;
         return;
     }
@@ -96,6 +99,9 @@ void runOne(const TelemetryOptions& o, const std::string& folder, Tally& t)
     if (!c.formats[0].ccsds && c.formats[0].minorFrames > 1 && !o.noise) {
         ++t.majorCases;
         t.majorRight += result.majorFrame && result.majorFrame->length == c.formats[0].minorFrames;
+        if (std::getenv("MORVELAN_EVAL_VERBOSE"))
+            std::printf("  seed %u: major frame %d, found %lld\n", o.seed, c.formats[0].minorFrames,
+                        static_cast<long long>(result.majorFrame ? result.majorFrame->length : 0));
     }
 }
 

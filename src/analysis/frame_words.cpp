@@ -166,12 +166,19 @@ std::optional<MajorFrame> FrameWordStatistics::counterAtAnyBit() const
             for (std::size_t k = 0; k < n; ++k)
                 for (std::int64_t b = lsb - width + 1; b <= lsb; ++b) v[k] = (v[k] << 1) | (bit(k, b) ? 1u : 0u);
             const auto [low, high] = std::minmax_element(v.begin(), v.end());
-            std::size_t byOne = 0, wraps = 0;
+            // Up, or down: the complement of an up-counter, in a capture
+            // whose polarity an unpublished sync word cannot tell.
+            std::size_t up = 0, upWraps = 0, down = 0, downWraps = 0;
             for (std::size_t k = 1; k < n; ++k) {
-                byOne += v[k] == v[k - 1] + 1;
-                wraps += v[k] == *low && v[k - 1] == *high;
+                up += v[k] == v[k - 1] + 1;
+                upWraps += v[k] == *low && v[k - 1] == *high;
+                down += v[k] + 1 == v[k - 1];
+                downWraps += v[k] == *high && v[k - 1] == *low;
             }
-            if (wraps == 0 || static_cast<double>(byOne + wraps) < kCounterShare * static_cast<double>(n - 1)) break;
+            const auto counts = [&](std::size_t steps, std::size_t wraps) {
+                return wraps > 0 && static_cast<double>(steps + wraps) >= kCounterShare * static_cast<double>(n - 1);
+            };
+            if (!counts(up, upWraps) && !counts(down, downWraps)) break;
             period = *high - *low + 1;
         }
         // A bit that merely toggles is a counter of two: the subframe ID is

@@ -91,6 +91,16 @@ bool isShiftOf(std::string_view a, std::string_view b)
     return false;
 }
 
+// Runs of one bit (at most two changes) or alternation: fill, whose
+// frames a constant region of the summary may be, never a sync word.
+bool isFillLike(std::string_view word)
+{
+    std::size_t changes = 0, alternations = 0;
+    for (std::size_t i = 1; i < word.size(); ++i) changes += word[i] != word[i - 1];
+    for (std::size_t i = 2; i < word.size(); ++i) alternations += word[i] != word[i - 2];
+    return changes <= 2 || alternations <= 1;
+}
+
 // Where an unnamed word of the summary starts is read from frames compared
 // at one offset, which slips blur; acquisition at the group's interval reads
 // it from blocks of frames that each keep their own phase. A published word
@@ -103,9 +113,13 @@ std::optional<FrameFormat> placedStart(const ExtractionRequest& request, const s
     settings.minInterval = settings.maxInterval = start->interval;
     settings.syncBits = static_cast<std::int32_t>(start->sync.size());
     // Only a placement of the same word is taken: the same bits a few
-    // positions on, not another constant word of the frame.
-    if (auto placed = acquireFormat(head, settings); placed && isShiftOf(placed->sync, start->sync)) return placed;
-    return start;
+    // positions on, not another constant word of the frame. A word that is
+    // fill (a run or two, or 0101...) is no sync at all: then whatever word
+    // acquisition finds at that interval, or one it finds on its own.
+    const bool fill = isFillLike(start->sync);
+    auto placed = acquireFormat(head, settings);
+    if (placed && (fill || isShiftOf(placed->sync, start->sync))) return placed;
+    return fill ? std::nullopt : start;
 }
 
 // The first bits of the capture acquisition looks at: some twenty frames.
