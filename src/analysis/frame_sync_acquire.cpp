@@ -229,8 +229,18 @@ std::vector<std::int64_t> likelyIntervals(const std::vector<std::pair<std::int64
     return out;
 }
 
+// Designed sync words agree with themselves shifted by one bit in at most
+// three places of four; a status word's long runs of 0s and 1s do not.
+bool lowCorrelation(const Candidate& x)
+{
+    if (x.width < 2) return false;
+    const std::uint64_t pairs = (std::uint64_t{1} << (x.width - 1)) - 1;
+    const int agree = popcount(~(x.word ^ (x.word >> 1)) & pairs);
+    return agree * 4 <= (x.width - 1) * 3;
+}
+
 // The smallest interval that recurs about as well as the best; within it, a
-// published word, then a balanced one (designers balance sync words; status
+// published word, then a balanced one with low correlation, then a balanced one (designers balance sync words; status
 // words are mostly 0s), then the shortest run of repeating bits: a sync word
 // is a short constant island in varying data, while in a long constant
 // stretch (an idle field through the randomiser, a block of constant
@@ -250,7 +260,8 @@ const Candidate* choose(const std::vector<Candidate>& found)
         if (c.interval != interval || c.recurrence < inInterval - kRecurrenceSlack) continue;
         const auto key = [](const Candidate& x) {
             const bool balanced = x.imbalance * 4 <= x.width;
-            return std::tuple(!x.known, !balanced, x.run, x.imbalance, -x.recurrence, x.phase);
+            return std::tuple(!x.known, !(balanced && lowCorrelation(x)), !balanced, x.run, x.imbalance, -x.recurrence,
+                              x.phase);
         };
         if (!pick || key(c) < key(*pick)) pick = &c;
     }
