@@ -1,3 +1,4 @@
+#include "ui/widget_factory.h"
 #include "ui/frame_table_window.h"
 
 #include "common/toolkit.h"
@@ -50,21 +51,6 @@ QString segmentText(std::size_t index, const SyncSegment& s)
         .arg(s.frames)
         .arg(s.slips)
         .arg(s.lost);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromUtf8(objectName));
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromUtf8(objectName));
-    return l;
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ui/widget_factory.h"
 #include "ui/raster_window.h"
 
 #include "files/file_messages.h"
@@ -46,22 +47,6 @@ QString colourSquare(Rgb c)
         .arg(c.r, 2, 16, QLatin1Char('0'))
         .arg(c.g, 2, 16, QLatin1Char('0'))
         .arg(c.b, 2, 16, QLatin1Char('0'));
-}
-
-QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& text, bool repeat = false)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromUtf8(objectName));
-    b->setAutoRepeat(repeat);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromUtf8(objectName));
-    return l;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "support/capture_generator.h"
+#include "support/random_bits.h"
 
 #include "analysis/known_sync_words.h"
 
@@ -10,23 +11,6 @@
 
 namespace morvelan::testing {
 namespace {
-
-using Rng = std::mt19937;
-
-int pick(Rng& rng, int lo, int hi)
-{
-    return std::uniform_int_distribution<int>(lo, hi)(rng);
-}
-
-bool chance(Rng& rng, double p)
-{
-    return std::bernoulli_distribution(p)(rng);
-}
-
-void appendValue(std::vector<std::uint8_t>& out, std::uint64_t value, int bits)
-{
-    for (int b = bits - 1; b >= 0; --b) out.push_back(static_cast<std::uint8_t>((value >> b) & 1));
-}
 
 // An arbitrary sync word: random bits, about as many ones as zeros, whose
 // shifts by 1 to 3 bits agree with it in few places, as a designer would

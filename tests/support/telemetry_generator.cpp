@@ -1,6 +1,7 @@
 #include "support/telemetry_generator.h"
 
 #include "analysis/known_sync_words.h"
+#include "support/random_bits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,23 +10,6 @@
 
 namespace morvelan::testing {
 namespace {
-
-using Rng = std::mt19937;
-
-int pick(Rng& rng, int lo, int hi)
-{
-    return std::uniform_int_distribution<int>(lo, hi)(rng);
-}
-
-bool chance(Rng& rng, double p)
-{
-    return std::bernoulli_distribution(p)(rng);
-}
-
-void appendValue(std::vector<std::uint8_t>& out, std::uint64_t value, int bits)
-{
-    for (int b = bits - 1; b >= 0; --b) out.push_back(static_cast<std::uint8_t>((value >> b) & 1));
-}
 
 // The CCSDS pseudo-randomiser: h(x) = x^8 + x^7 + x^5 + x^3 + 1, all ones
 // at the start; its first bytes are FF 48 0E C0 9A.
