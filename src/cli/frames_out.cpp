@@ -18,6 +18,8 @@ ExtractionRequest requestOf(const CliOptions& options)
     if (o.lockSync && o.lockInterval) request.forced = FrameFormat{*o.lockInterval, *o.lockSync};
     request.wordBits = o.wordBits.value_or(0);
     request.outputPath = o.path.value_or(std::string());
+    // Without an extraction file the pass only serves the summary's segments.
+    if (!o.path) request.maxBits = kSummarySegmentBits;
     return request;
 }
 

@@ -30,7 +30,9 @@ public:
     {
         if (!s) return;
         out_((rows_ ? "\n" : "") + summaryText(s->groups, s->reported, s->params) + summaryNotes(*s) +
-             (s->frames ? segmentsText(s->frames->segments, s->frames->majorFrame) : std::string()));
+             (s->frames ? segmentsText(s->frames->segments, s->frames->majorFrame,
+                                   s->frames->wholeCapture ? 0 : s->frames->bitsRead)
+                      : std::string()));
     }
 
 private:

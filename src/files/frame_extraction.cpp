@@ -8,6 +8,7 @@
 #include "platform/file.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace morvelan {
 namespace {
@@ -204,13 +205,21 @@ std::string ExtractFrames(const Session& session, const AnalysisParameters& para
     ExtractionSink sink(output, words, result);
     sink.expectSyncBits(start ? static_cast<std::int64_t>(start->sync.size()) : settings.syncBits);
     FrameSynchroniser synchroniser(settings, start, sink);
-    synchroniser.push(block);
+    const auto limit = request.maxBits > 0 ? static_cast<std::size_t>(request.maxBits) : SIZE_MAX;
+    const auto push = [&](std::span<const std::uint8_t> bits) {
+        const std::size_t n = std::min(bits.size(), limit - std::min(limit, static_cast<std::size_t>(result.bitsRead)));
+        synchroniser.push(bits.first(n));
+        result.bitsRead += static_cast<std::int64_t>(n);
+        if (n < bits.size()) result.wholeCapture = false;
+        return n == bits.size();
+    };
+    more = push(block) && more;
     while (more) {
         if (!going()) return std::string(kMsgExtractionInterrupted);
         block.clear();
         more = stream.next(block, problem);
         if (!problem.empty()) return problem;
-        synchroniser.push(block);
+        more = push(block) && more;
     }
     synchroniser.finish();
     result.words = words.words();

@@ -23,7 +23,13 @@ struct ExtractionRequest {
     std::optional<FrameFormat> forced; // the user's word and interval
     int wordBits = 0;                  // 0: the setup record's word length, else 8
     std::string outputPath;            // the extraction file, for its messages
+    // The bits of the capture the pass reads at most (0: all of it): the
+    // summary's segments of a very long capture come from its beginning.
+    std::int64_t maxBits = 0;
 };
+
+// What the summary's segments look at when no frames are written out.
+inline constexpr std::int64_t kSummarySegmentBits = std::int64_t{1} << 24;
 
 struct ExtractionResult {
     std::vector<SyncSegment> segments;
@@ -31,6 +37,8 @@ struct ExtractionResult {
     std::optional<MajorFrame> majorFrame;
     std::int64_t frames = 0;
     int wordBits = 8;
+    std::int64_t bitsRead = 0;
+    bool wholeCapture = true; // false: the pass stopped at maxBits
 };
 
 // The settings a run's parameters give the synchroniser: their tolerated

@@ -21,9 +21,12 @@ std::vector<std::string> segmentCells(std::size_t index, const SyncSegment& s)
 
 } // namespace
 
-std::string segmentsText(const std::vector<SyncSegment>& segments, const std::optional<MajorFrame>& majorFrame)
+std::string segmentsText(const std::vector<SyncSegment>& segments, const std::optional<MajorFrame>& majorFrame,
+                         std::int64_t bitsLooked)
 {
-    std::string out = "Segments: " + std::to_string(segments.size()) + " (frames in lock after the sync).\n";
+    std::string out = "Segments: " + std::to_string(segments.size()) + " (frames in lock after the sync" +
+                      (bitsLooked > 0 ? ", over the first " + std::to_string(bitsLooked) + " bits" : std::string()) +
+                      ").\n";
     if (!segments.empty()) {
         std::vector<std::vector<std::string>> rows{
             {"segment", "start bit", "end bit", "interval", "sync word", "name", "polarity", "frames", "slips", "lost"}};

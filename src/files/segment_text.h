@@ -4,13 +4,17 @@
 #include "analysis/frame_sync.h"
 #include "analysis/frame_words.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace morvelan {
 
-std::string segmentsText(const std::vector<SyncSegment>& segments, const std::optional<MajorFrame>& majorFrame);
+// `bitsLooked`: the bits of the capture the segments come from when they do
+// not cover all of it (0: all).
+std::string segmentsText(const std::vector<SyncSegment>& segments, const std::optional<MajorFrame>& majorFrame,
+                         std::int64_t bitsLooked = 0);
 std::string segmentsCsv(const std::vector<SyncSegment>& segments);
 std::string segmentsJsonArray(const std::vector<SyncSegment>& segments);
 

@@ -4,6 +4,7 @@
 #include "files/run_analysis.h"
 
 #include "files/capture_reader.h"
+#include "files/frame_extraction.h"
 #include "files/file_test_support.h"
 #include "files/parameter_table.h"
 #include "files/session.h"
@@ -166,6 +167,37 @@ TEST_F(CaptureRunTest, EveryFormatGivesTheRowsOfTheSameBits)
         EXPECT_EQ(rows, reference);
         const std::string result = readBytes(session->resultPath);
         EXPECT_NE(result.find(session->inputPath + c.suffix + "\r\n"), std::string::npos);
+    }
+}
+
+// Frames out read the whole capture again, or, for the summary alone, its
+// beginning: the segments then end inside the bits looked at.
+TEST_F(CaptureRunTest, FramesOutReadTheWholeCaptureOrItsBeginning)
+{
+    AnalysisParameters& p = session->params;
+    p.SYNC_BIT_SIZE = 16, p.FRAME_ROUNDS = 10, p.THRESHOLD = 8, p.START_SYNC_INTERVAL = 200, p.END_SYNC_INTERVAL = 300;
+    std::vector<std::uint8_t> bits = randomBits(256 * 400, 5);
+    for (std::size_t f = 0; f < 400; ++f)
+        for (std::size_t j = 0; j < 16; ++j) bits[9 + f * 256 + j] = (0xEB90 >> (15 - j)) & 1;
+    ASSERT_TRUE(run(u8Bytes(bits)));
+    const std::vector<SummaryGroup> groups{}; // nothing from the summary: acquisition on its own
+    struct Case {
+        std::int64_t maxBits;
+        bool whole;
+    };
+    for (const Case c : {Case{0, true}, Case{20000, false}}) {
+        SCOPED_TRACE(c.maxBits);
+        ExtractionRequest request;
+        request.maxBits = c.maxBits;
+        ExtractionResult result;
+        ASSERT_EQ(ExtractFrames(*session, p, request, groups, nullptr, result), "");
+        EXPECT_EQ(result.wholeCapture, c.whole);
+        EXPECT_EQ(result.bitsRead, c.whole ? static_cast<std::int64_t>(bits.size()) : c.maxBits);
+        ASSERT_EQ(result.segments.size(), 1u);
+        EXPECT_EQ(result.segments[0].format.interval, 256);
+        EXPECT_EQ(result.segments[0].startBit % 256, 9);
+        EXPECT_LE(result.segments[0].endBit, result.bitsRead);
+        EXPECT_GE(result.segments[0].endBit, result.bitsRead - 256);
     }
 }
 
