@@ -10,6 +10,7 @@
 #include "files/run_analysis.h"
 #include "files/session.h"
 #include "ui/frame_table_window.h"
+#include "screenshot_session.h"
 #include "unattended_toolkit.h"
 
 #include <QApplication>
@@ -41,10 +42,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QTemporaryDir work;
-    auto session = std::make_unique<morvelan::Session>();
-    morvelan::ResetParameters(session->params);
-    session->inputPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
-    session->resultPath = QDir(work.path()).filePath(QStringLiteral("R.txt")).toStdString();
+    auto session = screenshotSession(argv[1], work);
     UnattendedToolkit toolkit;
     RecordingView view;
     if (!morvelan::RunAnalysis(*session, toolkit, view)) return 1;

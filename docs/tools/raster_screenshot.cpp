@@ -3,6 +3,7 @@
 // Runs INPUT with the reset values, opens the viewer on the top group of the
 // summary (or on INTERVAL/OFFSET) and saves the window as it is drawn.
 #include "common/toolkit.h"
+#include "screenshot_session.h"
 #include "unattended_toolkit.h"
 #include "files/parameter_table.h"
 #include "engine/candidate_record.h"
@@ -54,10 +55,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QTemporaryDir work;
-    auto session = std::make_unique<morvelan::Session>();
-    morvelan::ResetParameters(session->params);
-    session->inputPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
-    session->resultPath = QDir(work.path()).filePath(QStringLiteral("R.txt")).toStdString();
+    auto session = screenshotSession(argv[1], work);
     UnattendedToolkit toolkit;
     CollectingView collector(session->bits, session->params);
     if (!morvelan::RunAnalysis(*session, toolkit, collector)) return 1;
